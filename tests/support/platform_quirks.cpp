@@ -1,0 +1,17 @@
+#include "tests/support/platform_quirks.h"
+
+#include "platform/win32.h"
+
+namespace varne::test {
+
+bool RunningOnWine() {
+#ifdef _WIN32
+  // Wine's ntdll exports its version; Windows' does not.
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+  return false;
+#endif
+}
+
+}  // namespace varne::test
