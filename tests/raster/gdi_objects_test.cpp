@@ -108,6 +108,15 @@ TEST_F(MemoryDc, DeleteObjectRefusesASelectedBitmapAndKeepsIt) {
   EXPECT_TRUE(DeleteObject(bitmap));
 }
 
+TEST_F(MemoryDc, DeletingTheStockBitmapLeavesItInPlace) {
+  const HGDIOBJ stock = GetCurrentObject(dc_, OBJ_BITMAP);
+  EXPECT_EQ(CreateBitmap(0, 0, 1, 1, nullptr), stock);  // an empty bitmap is the stock one
+  EXPECT_TRUE(DeleteObject(stock));
+  BITMAP record{};
+  EXPECT_EQ(GetObjectA(stock, sizeof(record), &record), static_cast<int>(sizeof(record)));
+  EXPECT_EQ(GetPixel(dc_, 0, 0), 0u);
+}
+
 TEST(GdiObjects, DeletedHandlesAreRefused) {
   HBITMAP bitmap = MakeDib(2, 2, 32);
   HBRUSH brush = CreateSolidBrush(0);
@@ -252,6 +261,38 @@ TEST_F(ObjectRecords, BitfieldSectionsReadTheirMasks) {
   SelectObject(dc, old);
   DeleteDC(dc);
   DeleteObject(bitmap);
+}
+
+TEST_F(ObjectRecords, SectionHeaderIsReportedNormalised) {
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[256];
+  } info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = 3;
+  info.header.biHeight = -2;  // top-down
+  info.header.biPlanes = 1;
+  info.header.biBitCount = 8;
+  void* memory = nullptr;
+  HBITMAP indexed = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                                     DIB_RGB_COLORS, &memory, nullptr, 0);
+  info.header.biBitCount = 16;
+  HBITMAP packed = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                                    DIB_RGB_COLORS, &memory, nullptr, 0);
+  DIBSECTION section{};
+  ASSERT_EQ(GetObjectA(indexed, sizeof(section), &section), static_cast<int>(sizeof(section)));
+  EXPECT_EQ(section.dsBm.bmHeight, 2);
+  EXPECT_EQ(section.dsBmih.biHeight, 2);
+  EXPECT_EQ(section.dsBmih.biSizeImage, 8u);
+  EXPECT_EQ(section.dsBmih.biClrUsed, 256u);
+  ASSERT_EQ(GetObjectA(packed, sizeof(section), &section), static_cast<int>(sizeof(section)));
+  // A 16-bpp section is described by its 5-5-5 masks.
+  EXPECT_EQ(section.dsBmih.biCompression, static_cast<DWORD>(BI_BITFIELDS));
+  EXPECT_EQ(section.dsBitfields[0], 0x7C00u);
+  EXPECT_EQ(section.dsBitfields[1], 0x03E0u);
+  EXPECT_EQ(section.dsBitfields[2], 0x001Fu);
+  DeleteObject(indexed);
+  DeleteObject(packed);
 }
 
 TEST_F(ObjectRecords, UnsupportedHeadersGiveNone) {
