@@ -15,6 +15,11 @@ void PaintWhereMaskClear(HDC destination, int x, int y, HDC maskContext, HBITMAP
 void BuildRimMasks(HDC source, HDC maskContext, int w, int h, HBITMAP upperLeftRim,
                    HBITMAP lowerRightRim);
 
+// The two halves of one rim, for callers that hold each rim in a context of
+// its own: the rim selected into rimContext must already be all ones.
+void MarkUpperLeftRim(HDC rimContext, HDC source, int w, int h);
+void MarkLowerRightRim(HDC rimContext, HDC source, int w, int h);
+
 HBITMAP EdgesDib(HBITMAP image, int t);
 HBITMAP WatermarkDib(HBITMAP mark, HBITMAP target, int raised, int x, int y, COLORREF colourA,
                      COLORREF colourB);
