@@ -13,13 +13,6 @@ namespace {
 constexpr DWORD kWhite = 0x00FFFFFF;
 constexpr DWORD kBlack = 0x00000000;
 
-int StudioLuma(DWORD pixel) {
-  const int r = (pixel >> 16) & 0xFF;
-  const int g = (pixel >> 8) & 0xFF;
-  const int b = pixel & 0xFF;
-  return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
-}
-
 // Black exactly where the thresholded image is white and a diagonal
 // neighbour (upper-left or lower-right) is black.
 Picture EdgesModel(const Picture& source, int t) {
@@ -83,13 +76,9 @@ TEST_F(EdgesDibTest, DarkLineGivesShiftedLinesAboveAndBelow) {
 TEST_F(EdgesDibTest, RandomImagesFollowThePixelRule) {
   std::mt19937 random(777);
   std::uniform_int_distribution<int> size(1, 48);
-  std::uniform_int_distribution<DWORD> channel(0, 255);
   for (const int t : {127, 60, 200, -127}) {
     for (int round = 0; round < 6; ++round) {
-      Picture source(size(random), size(random));
-      for (DWORD& pixel : source.pixels) {
-        pixel = (channel(random) << 16) | (channel(random) << 8) | channel(random);
-      }
+      const Picture source = RandomColours(random, size(random), size(random));
       EXPECT_PRED_FORMAT2(PicturesEqual, Edges(source, t), EdgesModel(source, t))
           << source.width << "x" << source.height << " t=" << t;
     }

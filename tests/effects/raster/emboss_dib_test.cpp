@@ -9,13 +9,6 @@
 namespace varne::test {
 namespace {
 
-int StudioLuma(DWORD pixel) {
-  const int r = (pixel >> 16) & 0xFF;
-  const int g = (pixel >> 8) & 0xFF;
-  const int b = pixel & 0xFF;
-  return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
-}
-
 // The disabled style as the platform draws it over black: every pixel that
 // is not exactly white is ink, drawn in the highlight colour one pixel
 // down and right, then in the shadow colour in place over it.
@@ -53,15 +46,6 @@ Picture Emboss(const Picture& source, int t) {
   BITMAP record{};
   EXPECT_EQ(GetObjectA(image, sizeof(record), &record), 0) << "the input is released";
   return PictureFromDib(result.get());
-}
-
-Picture RandomColours(std::mt19937& random, int w, int h) {
-  std::uniform_int_distribution<DWORD> channel(0, 255);
-  Picture picture(w, h);
-  for (DWORD& pixel : picture.pixels) {
-    pixel = (channel(random) << 16) | (channel(random) << 8) | channel(random);
-  }
-  return picture;
 }
 
 using EmbossDibTest = LeakCheckedTest;

@@ -99,4 +99,20 @@ Picture RandomPicture(std::mt19937& random, int w, int h, const std::vector<DWOR
   return picture;
 }
 
+Picture RandomColours(std::mt19937& random, int w, int h) {
+  std::uniform_int_distribution<DWORD> channel(0, 255);
+  Picture picture(w, h);
+  for (DWORD& pixel : picture.pixels) {
+    pixel = (channel(random) << 16) | (channel(random) << 8) | channel(random);
+  }
+  return picture;
+}
+
+int StudioLuma(DWORD pixel) {
+  const int r = (pixel >> 16) & 0xFF;
+  const int g = (pixel >> 8) & 0xFF;
+  const int b = pixel & 0xFF;
+  return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
+}
+
 }  // namespace varne::test

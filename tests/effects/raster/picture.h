@@ -47,6 +47,13 @@ Picture PictureFromMask(HBITMAP mask, int w, int h);
 // of edges.
 Picture RandomPicture(std::mt19937& random, int w, int h, const std::vector<DWORD>& palette);
 
+// Every pixel an independent random colour.
+Picture RandomColours(std::mt19937& random, int w, int h);
+
+// Studio-range luma, written out here so the effects' thresholds are
+// checked against an independent formula.
+int StudioLuma(DWORD pixel);
+
 // A DibFromPicture result that the test releases when it leaves the scope,
 // so a failed assertion cannot leak it into the next test's count.
 class ScopedBitmap {
