@@ -85,7 +85,12 @@ TEST_F(EdgesDibTest, RandomImagesFollowThePixelRule) {
   }
 }
 
-TEST_F(EdgesDibTest, NoneGivesNone) { EXPECT_EQ(EdgesDib(nullptr, 127), nullptr); }
+TEST_F(EdgesDibTest, NoneOrReleasedImageGivesNone) {
+  EXPECT_EQ(EdgesDib(nullptr, 127), nullptr);
+  const HBITMAP released = DibFromPicture(Picture(3, 3, 0));
+  DeleteObject(released);
+  EXPECT_EQ(EdgesDib(released, 127), nullptr);
+}
 
 }  // namespace
 }  // namespace varne::test

@@ -89,7 +89,12 @@ TEST_F(EmbossDibTest, RandomImagesMatchTheDisabledStyle) {
   }
 }
 
-TEST_F(EmbossDibTest, NoneGivesNone) { EXPECT_EQ(EmbossDib(nullptr, -128), nullptr); }
+TEST_F(EmbossDibTest, NoneOrReleasedImageGivesNone) {
+  EXPECT_EQ(EmbossDib(nullptr, -128), nullptr);
+  const HBITMAP released = DibFromPicture(Picture(3, 3, 0));
+  DeleteObject(released);
+  EXPECT_EQ(EmbossDib(released, -128), nullptr);
+}
 
 }  // namespace
 }  // namespace varne::test

@@ -179,6 +179,9 @@ TEST_F(SkinDibTest, UnreadableInputsGiveNone) {
   ScopedBitmap image(DibFromPicture(Picture(4, 4, 0)));
   EXPECT_EQ(SkinDib(nullptr, image.get(), 0, kLight, kDark), nullptr);
   EXPECT_EQ(SkinDib(image.get(), nullptr, 0, kLight, kDark), nullptr);
+  const HBITMAP released = DibFromPicture(Picture(3, 3, 0));
+  DeleteObject(released);
+  EXPECT_EQ(SkinDib(image.get(), released, 0, kLight, kDark), nullptr);
 }
 
 }  // namespace

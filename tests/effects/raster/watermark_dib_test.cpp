@@ -137,6 +137,9 @@ TEST_F(WatermarkDibTest, UnreadableInputsGiveNone) {
   ScopedBitmap image(DibFromPicture(Picture(4, 4, 0)));
   EXPECT_EQ(WatermarkDib(nullptr, image.get(), 1, 0, 0, kLight, kDark), nullptr);
   EXPECT_EQ(WatermarkDib(image.get(), nullptr, 1, 0, 0, kLight, kDark), nullptr);
+  const HBITMAP released = DibFromPicture(Picture(3, 3, 0));
+  DeleteObject(released);
+  EXPECT_EQ(WatermarkDib(released, image.get(), 1, 0, 0, kLight, kDark), nullptr);
 }
 
 }  // namespace
