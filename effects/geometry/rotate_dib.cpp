@@ -57,6 +57,7 @@ HBITMAP RotateDib(HBITMAP source, float angle, COLORREF background) {
   if (!ReadDib32Pixels(source, &from)) return nullptr;
   const double s = static_cast<float>(std::sin(static_cast<double>(angle)));
   const double c = static_cast<float>(std::cos(static_cast<double>(angle)));
+  if (!std::isfinite(s) || !std::isfinite(c)) return nullptr;
   const std::int64_t w = from.width;
   const std::int64_t h = from.height;
   const Frame frame = TurnedFrame(w, h, s, c);
