@@ -26,6 +26,8 @@ HBITMAP LoadBitmapFile(HWND owner) {
   record.Flags = OFN_EXPLORER | OFN_NONETWORKBUTTON | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   record.lpstrDefExt = "bmp";
   if (GetOpenFileNameA(&record) == 0) return nullptr;
+  // The loader reads the name up to its NUL, which must lie in the buffer.
+  if (std::memchr(PathBuffer, '\0', sizeof(PathBuffer)) == nullptr) return nullptr;
   const HANDLE loaded = LoadImageA(nullptr, PathBuffer, IMAGE_BITMAP, 0, 0,
                                    LR_LOADFROMFILE | LR_CREATEDIBSECTION);
   if (loaded == nullptr) return nullptr;

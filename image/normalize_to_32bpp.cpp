@@ -65,6 +65,8 @@ HBITMAP ConvertedCopy(HBITMAP bitmap, int width, int height) {
 }  // namespace
 
 HBITMAP NormalizeTo32Bpp(HBITMAP bitmap) {
+  // Another kind of object would fill the record with something else.
+  if (GetObjectType(bitmap) != OBJ_BITMAP) return nullptr;
   BITMAP description{};
   if (GetObjectA(bitmap, sizeof(description), &description) == 0) return nullptr;
   // Only a section already laid out as a Dib32 is kept; a top-down or

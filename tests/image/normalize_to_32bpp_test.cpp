@@ -172,7 +172,13 @@ TEST_F(NormalizeDib32Test, KeepsADib32AsItIs) {
   EXPECT_EQ(WordsOf(normal.get()), words) << "not a single word changed, fourth bytes included";
 }
 
-TEST_F(NormalizeDib32Test, NoneStaysNone) { EXPECT_EQ(NormalizeTo32Bpp(nullptr), nullptr); }
+TEST_F(NormalizeDib32Test, NoneAndOtherObjectsGiveNone) {
+  EXPECT_EQ(NormalizeTo32Bpp(nullptr), nullptr);
+  const HBRUSH brush = CreateSolidBrush(0x00123456);
+  EXPECT_EQ(NormalizeTo32Bpp(reinterpret_cast<HBITMAP>(brush)), nullptr);
+  EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH)) << "not a bitmap: not consumed";
+  DeleteObject(brush);
+}
 
 }  // namespace
 }  // namespace varne::test
