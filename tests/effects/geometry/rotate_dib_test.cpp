@@ -105,19 +105,33 @@ TEST_F(RotateDibTest, BackgroundTrianglesAreTheGreyWithAZeroFourthByte) {
 }
 
 TEST_F(RotateDibTest, SamplesExactlyAsTheFormulaOnRandomSizesAndAngles) {
+  struct Case {
+    int width, height;
+    float angle;
+  };
+  // First the cases where the details decide: at 30 degrees the sine is
+  // exactly 0.5 and ties to even matter; at about -5.53 radians a 45 x 38
+  // image is one row taller, and at about -5.87 radians a 61 x 44 image
+  // samples other columns, if the products are not rounded to single precision.
+  std::vector<Case> cases = {{7, 5, DegreesToRadians(30)},
+                             {45, 38, std::bit_cast<float>(0xC0B0F5C2u)},
+                             {61, 44, std::bit_cast<float>(0xC0BBD70Au)},
+                             {33, 20, DegreesToRadians(45)},
+                             {20, 33, DegreesToRadians(90)}};
   std::mt19937 generator(2024);
-  for (int round = 0; round < 60; ++round) {
-    const int width = 1 + static_cast<int>(generator() % 48);
-    const int height = 1 + static_cast<int>(generator() % 48);
-    const float angle = round == 0 ? DegreesToRadians(45)
-                                   : static_cast<float>(generator() % 1440) / 100.0f - 7.2f;
+  while (cases.size() < 60) {
+    cases.push_back({1 + static_cast<int>(generator() % 48), 1 + static_cast<int>(generator() % 48),
+                     static_cast<float>(generator() % 1440) / 100.0f - 7.2f});
+  }
+  for (const Case& turn : cases) {
+    SCOPED_TRACE(::testing::Message() << turn.width << " x " << turn.height << " by " << turn.angle);
     const COLORREF background = generator() & 0x00FFFFFFu;
-    const OwnedBitmap source = RandomDib32(width, height, round);
+    const OwnedBitmap source = RandomDib32(turn.width, turn.height, generator());
     const std::vector<DWORD> before = WordsOf(source.get());
-    const OwnedBitmap turned(RotateDib(source.get(), angle, background));
+    const OwnedBitmap turned(RotateDib(source.get(), turn.angle, background));
     ASSERT_TRUE(turned);
-    const Turned model = ModelTurn(before, width, height, angle, PixelFromColorref(background));
-    SCOPED_TRACE(::testing::Message() << width << " x " << height << " by " << angle);
+    const Turned model =
+        ModelTurn(before, turn.width, turn.height, turn.angle, PixelFromColorref(background));
     const BITMAP description = DescriptionOf(turned.get());
     ASSERT_EQ(description.bmWidth, model.width);
     ASSERT_EQ(description.bmHeight, model.height);
