@@ -30,7 +30,7 @@ DWORD Channel(DWORD raw, DWORD mask) {
   int shift = 0;
   while (((mask >> shift) & 1u) == 0) ++shift;
   int width = 0;
-  while (((mask >> (shift + width)) & 1u) != 0) ++width;
+  while (shift + width < 32 && ((mask >> (shift + width)) & 1u) != 0) ++width;
   DWORD value = (raw & mask) >> shift;
   if (width >= 8) return value >> (width - 8);
   DWORD widened = 0;

@@ -73,7 +73,7 @@ TEST_F(PixelEffectsTest, ThresholdAgainstTheModelForEveryKindOfLimit) {
   for (const int t : {INT_MIN, -256, -129, -128, -16, -1, 0, 15, 16, 128, 234, 235, 1000, INT_MAX}) {
     SCOPED_TRACE(t);
     ExpectPerPixel([t](HBITMAP image) { return ThresholdDib(image, t); },
-                   [t](DWORD w) { return ModelThreshold(w, t); }, 200 + t);
+                   [t](DWORD w) { return ModelThreshold(w, t); }, 200u + static_cast<std::uint32_t>(t));
   }
 }
 
