@@ -147,7 +147,7 @@ TEST_F(LoadBitmapFileTest, FillsTheRecordAsThePlatformExpectsIt) {
   EXPECT_EQ(record.lStructSize, OPENFILENAME_SIZE_VERSION_400A);
   EXPECT_EQ(record.hwndOwner, owner);
   EXPECT_EQ(record.hInstance, nullptr);
-  EXPECT_EQ(seen.filter, std::string("Bitmap files (*.bmp)\0*.bmp\0\0", 29));
+  EXPECT_EQ(seen.filter, std::string("Bitmap files (*.bmp)\0*.bmp\0\0", 28));
   EXPECT_EQ(record.lpstrCustomFilter, nullptr);
   EXPECT_EQ(record.nMaxCustFilter, 0u);
   EXPECT_EQ(record.nFilterIndex, 1u);
