@@ -79,6 +79,7 @@ std::vector<std::uint8_t> BuildBmp(const BmpFileSpec& spec) {
   } else {
     PutInfoHeader(out, spec);
   }
+  const std::size_t headersEnd = out.size();
   for (const BmpColour& colour : spec.palette) {
     out.push_back(colour.blue);
     out.push_back(colour.green);
@@ -86,9 +87,12 @@ std::vector<std::uint8_t> BuildBmp(const BmpFileSpec& spec) {
     if (spec.headerBytes != 12) out.push_back(0);
   }
   const std::size_t offset = spec.pixelOffset.value_or(static_cast<std::uint32_t>(out.size()));
-  if (offset > out.size()) out.resize(offset, kGapFiller);
-  out.resize(std::max(out.size(), offset + spec.pixels.size()));
-  std::copy(spec.pixels.begin(), spec.pixels.end(), out.begin() + static_cast<long>(offset));
+  // Pixels may overlap the palette but never the headers: an offset into
+  // them is stored as given, with the pixels after the palette.
+  const std::size_t placed = offset < headersEnd ? out.size() : offset;
+  if (placed > out.size()) out.resize(placed, kGapFiller);
+  out.resize(std::max(out.size(), placed + spec.pixels.size()));
+  std::copy(spec.pixels.begin(), spec.pixels.end(), out.begin() + static_cast<long>(placed));
   PatchU32(out, 2, static_cast<std::uint32_t>(out.size()));
   PatchU32(out, 10, static_cast<std::uint32_t>(offset));
   return out;

@@ -45,6 +45,7 @@ struct BmpFileSpec {
   std::optional<std::uint32_t> coloursUsed;  // default: the palette's length
   // Where the pixels start. Default: right after the palette; a larger
   // offset leaves a gap of filler bytes, a smaller one overlaps the palette.
+  // An offset into the headers is stored, but the pixels follow the palette.
   std::optional<std::uint32_t> pixelOffset;
   std::vector<std::uint8_t> pixels;  // the pixel data exactly as stored
   std::optional<std::uint32_t> imageBytes;  // default: the length of `pixels`
