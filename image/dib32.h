@@ -3,6 +3,8 @@
 // usable by the platform's raster operations.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/win32.h"
 
 // A new all-black surface of width x height, or none if the platform refuses.
@@ -10,3 +12,19 @@ HBITMAP CreateDib32(HDC context, int width, int height);
 
 // A word-for-word duplicate of a Dib32, or none (also for none).
 HBITMAP CopyDib32(HBITMAP source);
+
+// Where a Dib32's pixels live: width x height words, the bottom row first.
+struct Dib32Pixels {
+  DWORD* words;
+  LONG width;
+  LONG height;
+};
+
+// Reads the description of a Dib32. False for none, a released handle and
+// any bitmap that is not a bottom-up BI_RGB 32-bpp section, so a pixel loop
+// never runs over memory laid out differently from what it expects.
+bool ReadDib32Pixels(HBITMAP image, Dib32Pixels* pixels);
+
+inline std::size_t WordCount(const Dib32Pixels& pixels) {
+  return static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height);
+}

@@ -1,0 +1,3 @@
+#include "effects/raster/raster_ops.h"
+
+HBITMAP EdgesDib(HBITMAP, int) { return nullptr; }

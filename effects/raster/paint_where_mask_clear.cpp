@@ -1,0 +1,3 @@
+#include "effects/raster/raster_ops.h"
+
+void PaintWhereMaskClear(HDC, int, int, HDC, HBITMAP, int, int, COLORREF) {}

@@ -1,0 +1,3 @@
+#include "effects/raster/raster_ops.h"
+
+void BuildRimMasks(HDC, HDC, int, int, HBITMAP, HBITMAP) {}

@@ -1,0 +1,33 @@
+#include <cstring>
+
+#include "image/bitmap_loader.h"
+
+namespace {
+
+// One description/pattern pair; the literal's own NUL ends the list.
+constexpr char kBitmapFilter[] = "Bitmap files (*.bmp)\0*.bmp\0";
+
+}  // namespace
+
+HBITMAP LoadBitmapFile(HWND owner) {
+  // Only the first bytes are cleared: that is enough for the dialog to start
+  // with an empty name, and nothing else should remember the last choice.
+  std::memset(PathBuffer, 0, 4);
+  OPENFILENAMEA record{};
+  // The record without the Windows 2000 tail; a 32-bit-sized record is
+  // refused at once by 64-bit Windows.
+  record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  record.hwndOwner = owner;
+  record.lpstrFilter = kBitmapFilter;
+  record.nFilterIndex = 1;
+  record.lpstrFile = PathBuffer;
+  record.nMaxFile = kPathBufferSize;
+  record.lpstrTitle = "Open file";
+  record.Flags = OFN_EXPLORER | OFN_NONETWORKBUTTON | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  record.lpstrDefExt = "bmp";
+  if (GetOpenFileNameA(&record) == 0) return nullptr;
+  const HANDLE loaded = LoadImageA(nullptr, PathBuffer, IMAGE_BITMAP, 0, 0,
+                                   LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+  if (loaded == nullptr) return nullptr;
+  return NormalizeTo32Bpp(static_cast<HBITMAP>(loaded));
+}

@@ -1,0 +1,3 @@
+#include "image/bitmap_loader.h"
+
+char PathBuffer[kPathBufferSize];
