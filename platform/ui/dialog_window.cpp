@@ -22,7 +22,7 @@ bool SameClass(const std::string& name, const char* expected) {
 
 Qt::WindowFlags FrameFlags(DWORD style) {
   // A caption and a close box only: no minimise, maximise or resize.
-  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
   if (style & WS_CAPTION) flags |= Qt::WindowTitleHint;
   if (style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   return flags;

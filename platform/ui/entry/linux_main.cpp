@@ -1,6 +1,7 @@
 // main() as the platform's start-up code provides it: the program itself
 // starts at WinMain. Before any window exists it makes sure there is a
 // desktop to show one on, and says so plainly when there is not.
+#include <QString>
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
