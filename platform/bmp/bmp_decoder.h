@@ -1,0 +1,96 @@
+// The layer's BMP decoder: file bytes in, a validated description and the
+// pixels of a bottom-up DIB section out.
+//
+// Accepts:
+//  - a "BM" file header; its file-size field is ignored (writers get it wrong)
+//  - info headers of 12 (OS/2 1.x core), 40, 52, 56, 108 and 124 bytes
+//  - BI_RGB at 1, 4, 8, 16, 24 and 32 bpp (the core header: 1, 4, 8, 24)
+//  - BI_RLE8 at 8 bpp, BI_RLE4 at 4 bpp, top-down or bottom-up
+//  - BI_BITFIELDS and BI_ALPHABITFIELDS at 16 and 32 bpp, with contiguous,
+//    disjoint channel masks (a zero mask is a channel that reads 0)
+//  - short palettes (missing entries are black), oversized palettes (the
+//    extra entries are ignored), pixel data at any offset past the headers
+//  - truncated pixel data and RLE streams that stop early or run past a row
+//    or the image: what was not decoded stays zero
+// Refuses:
+//  - 2-bit and 64-bit files, any other bit count, Huffman, JPEG, PNG and
+//    RLE24 compression, any other compression or bit-count pairing
+//  - OS/2 2.x (16 and 64-byte) and any other header size
+//  - width <= 0, height 0, planes != 1, overlapping or broken masks
+//  - a pixel offset inside the headers or at or past the end of the file
+//  - a surface over the raster layer's size cap
+//
+// The section it describes is what the platform's loader makes: the file's
+// own width, height and depth; RLE comes out uncompressed at 8 or 4 bpp;
+// 16-bit pixels stay as they are, described by BI_BITFIELDS masks; 32-bit
+// pixels come out as BI_RGB 0x00RRGGBB.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <variant>
+#include <vector>
+
+#include "platform/win32_types.h"
+
+namespace varne::bmp {
+
+enum class DecodeError {
+  kNotBitmap,          // no "BM" signature
+  kTruncatedHeader,    // the file ends inside its headers or masks
+  kUnsupportedHeader,  // an info-header size off the allow-list
+  kBadPlanes,
+  kBadDimensions,      // width <= 0 or height 0
+  kUnsupportedFormat,  // a bit count, compression or pairing off the allow-list
+  kBadMasks,
+  kBadPixelOffset,
+  kTooLarge,
+};
+
+// How the stored pixels become the section's.
+enum class PixelEncoding {
+  kRows,          // rows copied as stored
+  kMaskedRows32,  // 32-bit words rebuilt from the file's channel masks
+  kRle8,
+  kRle4,
+};
+
+struct BmpLayout {
+  std::int32_t width = 0;
+  std::int32_t height = 0;  // always positive; see topDown
+  bool topDown = false;     // the file's first stored row is the top one
+  int bitCount = 0;         // of the file and of the section alike
+  DWORD sectionCompression = BI_RGB;  // BI_RGB, or BI_BITFIELDS at 16 bpp
+  // Red, green, blue. For a 16-bit section: its masks. For kMaskedRows32:
+  // the file's masks the words are rebuilt from.
+  std::array<std::uint32_t, 3> masks{};
+  // 2^bitCount entries at 1, 4 and 8 bpp, zero (black) past the file's
+  // own palette; empty otherwise.
+  std::vector<RGBQUAD> colours;
+  PixelEncoding encoding = PixelEncoding::kRows;
+  std::size_t pixelOffset = 0;  // from the start of the file
+  std::size_t rowBytes = 0;     // one row, padded to 32 bits: file and section
+  std::size_t imageBytes = 0;   // rowBytes * height
+};
+
+// Reads and checks every header field against the allow-list and the
+// file's size. Nothing is allocated for pixels here.
+std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> file);
+
+// Decodes the pixels of a parsed file into `bottomUpRows`, which must hold
+// layout.imageBytes zeroed bytes. Only bytes that are decoded are written,
+// so what the file does not provide stays zero.
+void DecodeBmpPixels(const BmpLayout& layout, std::span<const std::uint8_t> file,
+                     std::span<std::uint8_t> bottomUpRows);
+
+struct DecodedBmp {
+  BmpLayout layout;
+  std::vector<std::uint8_t> bits;  // bottom-up rows, layout.imageBytes long
+};
+
+// Both steps at once, into memory of its own.
+std::variant<DecodedBmp, DecodeError> DecodeBmp(std::span<const std::uint8_t> file);
+
+}  // namespace varne::bmp

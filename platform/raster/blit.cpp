@@ -1,0 +1,133 @@
+#include "platform/raster/blit.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/raster/pixel_format.h"
+#include "platform/raster/rop_rows.h"
+#include "platform/raster/source_rows.h"
+
+namespace varne::raster {
+
+namespace {
+
+// Intersects [start, start + length) with [low, high), in 64 bits so that
+// extreme coordinates cannot overflow.
+void ClipSpan(std::int64_t& start, std::int64_t& length, std::int64_t low, std::int64_t high) {
+  const std::int64_t end = std::min(start + length, high);
+  start = std::max(start, low);
+  length = std::max<std::int64_t>(end - start, 0);
+}
+
+bool ClipAxis(int& position, int& length, int& sourcePosition, int destinationSize,
+              std::optional<int> sourceSize) {
+  std::int64_t start = position;
+  std::int64_t extent = length;
+  ClipSpan(start, extent, 0, destinationSize);
+  const std::int64_t shift = std::int64_t{sourcePosition} - position;
+  if (sourceSize) ClipSpan(start, extent, -shift, *sourceSize - shift);
+  if (extent <= 0) return false;
+  position = static_cast<int>(start);
+  length = static_cast<int>(extent);
+  sourcePosition = static_cast<int>(start + shift);
+  return true;
+}
+
+std::optional<int> Width(const Surface* surface) {
+  return surface ? std::optional<int>(surface->width) : std::nullopt;
+}
+std::optional<int> Height(const Surface* surface) {
+  return surface ? std::optional<int>(surface->height) : std::nullopt;
+}
+
+// A blit within one bitmap reads rows before they are overwritten when it
+// walks away from the source: upwards if the source lies above.
+bool WalkUpwards(const BlitArea& area, const Surface& destination, const Surface* source) {
+  return source == &destination && area.sourceY < area.y;
+}
+
+int RowAt(const BlitArea& area, int step, bool upwards) {
+  return upwards ? area.height - 1 - step : step;
+}
+
+void RunMonochrome(Surface& destination, std::uint64_t pattern, const BlitArea& area,
+                   SourceRows* sourceRows, bool upwards, std::uint8_t index) {
+  const int offset = area.x % 64;
+  const std::size_t firstWord = static_cast<std::size_t>(area.x) / 64;
+  const std::size_t lastWord = (static_cast<std::size_t>(area.x) + area.width - 1) / 64;
+  const std::size_t words = lastWord - firstWord + 1;
+  const std::uint64_t firstMask = ~std::uint64_t{0} << offset;
+  const std::uint64_t lastMask =
+      ~std::uint64_t{0} >> (63 - (static_cast<std::size_t>(area.x) + area.width - 1) % 64);
+  const std::vector<std::uint64_t> noSource(words, 0);
+  for (int step = 0; step < area.height; ++step) {
+    const int row = RowAt(area, step, upwards);
+    const std::uint64_t* source =
+        sourceRows ? sourceRows->Bits(area.sourceY + row, area.sourceX, area.width, offset)
+                   : noSource.data();
+    auto* target = reinterpret_cast<std::uint64_t*>(destination.Row(area.y + row)) + firstWord;
+    CombineWords(index, pattern, source, target, words, firstMask, lastMask);
+  }
+}
+
+void Run32(Surface& destination, std::uint32_t pattern, const BlitArea& area,
+           SourceRows* sourceRows, bool upwards, std::uint8_t index) {
+  const std::vector<std::uint32_t> noSource(static_cast<std::size_t>(area.width), 0);
+  for (int step = 0; step < area.height; ++step) {
+    const int row = RowAt(area, step, upwards);
+    const std::uint32_t* source =
+        sourceRows ? sourceRows->Colour(area.sourceY + row, area.sourceX, area.width)
+                   : noSource.data();
+    auto* target = reinterpret_cast<std::uint32_t*>(destination.Row(area.y + row)) + area.x;
+    CombineRow32(index, pattern, source, target, static_cast<std::size_t>(area.width));
+  }
+}
+
+// Depths below 32 bits: combine raw values in a scratch row, then store
+// them back, which drops the bits the depth cannot hold.
+void RunPacked(Surface& destination, std::uint32_t pattern, const BlitArea& area,
+               SourceRows* sourceRows, bool upwards, std::uint8_t index) {
+  const std::vector<std::uint32_t> noSource(static_cast<std::size_t>(area.width), 0);
+  std::vector<std::uint32_t> scratch(static_cast<std::size_t>(area.width));
+  for (int step = 0; step < area.height; ++step) {
+    const int row = RowAt(area, step, upwards);
+    const std::uint32_t* source =
+        sourceRows ? sourceRows->Colour(area.sourceY + row, area.sourceX, area.width)
+                   : noSource.data();
+    std::uint8_t* target = destination.Row(area.y + row);
+    for (int i = 0; i < area.width; ++i) scratch[static_cast<std::size_t>(i)] = ReadRaw(destination, target, area.x + i);
+    CombineRow32(index, pattern, source, scratch.data(), scratch.size());
+    for (int i = 0; i < area.width; ++i) WriteRaw(destination, target, area.x + i, scratch[static_cast<std::size_t>(i)]);
+  }
+}
+
+}  // namespace
+
+bool ClipBlit(BlitArea& area, const Surface& destination, const Surface* source) {
+  return ClipAxis(area.x, area.width, area.sourceX, destination.width, Width(source)) &&
+         ClipAxis(area.y, area.height, area.sourceY, destination.height, Height(source));
+}
+
+void RunBlit(Surface& destination, const DeviceContext& destinationDc, COLORREF brush,
+             const BlitArea& area, const Surface* source, const DeviceContext* sourceDc,
+             std::uint8_t index) {
+  std::optional<SourceRows> sourceRows;
+  if (source != nullptr) {
+    sourceRows.emplace(*source, sourceDc->background, destination, destinationDc.background,
+                       destinationDc.text, source == &destination);
+  }
+  SourceRows* rows = sourceRows ? &*sourceRows : nullptr;
+  const bool upwards = WalkUpwards(area, destination, source);
+  const std::uint32_t pattern = RawOfColour(destination, brush);
+  if (destination.IsMonochrome()) {
+    RunMonochrome(destination, pattern ? ~std::uint64_t{0} : 0, area, rows, upwards, index);
+  } else if (destination.bitsPerPixel == 32) {
+    Run32(destination, pattern, area, rows, upwards, index);
+  } else {
+    RunPacked(destination, pattern, area, rows, upwards, index);
+  }
+}
+
+}  // namespace varne::raster

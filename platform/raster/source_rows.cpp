@@ -1,0 +1,125 @@
+#include "platform/raster/source_rows.h"
+
+#include <cstring>
+
+#include "platform/raster/pixel_format.h"
+
+namespace varne::raster {
+
+namespace {
+
+bool SameFormat(const Surface& a, const Surface& b) {
+  if (a.IsMonochrome() || b.IsMonochrome()) return false;
+  if (a.bitsPerPixel != b.bitsPerPixel) return false;
+  if (a.bitsPerPixel <= 8) {
+    return std::memcmp(a.colours.data(), b.colours.data(),
+                       sizeof(RGBQUAD) * static_cast<std::size_t>(a.colourCount)) == 0;
+  }
+  return a.bitsPerPixel == 24 || a.masks == b.masks;
+}
+
+std::uint64_t WordAt(const std::uint8_t* row, std::int64_t index, std::int64_t words) {
+  if (index < 0 || index >= words) return 0;
+  std::uint64_t word;
+  std::memcpy(&word, row + index * 8, sizeof(word));
+  return word;
+}
+
+// The 64 bits starting at bit `position` of a monochrome row; bits outside
+// the row read as 0.
+std::uint64_t BitWindow(const std::uint8_t* row, std::int64_t words, std::int64_t position) {
+  const std::int64_t index = position >= 0 ? position / 64 : -((-position + 63) / 64);
+  const int shift = static_cast<int>(position - index * 64);
+  const std::uint64_t low = WordAt(row, index, words);
+  if (shift == 0) return low;
+  return (low >> shift) | (WordAt(row, index + 1, words) << (64 - shift));
+}
+
+}  // namespace
+
+SourceRows::SourceRows(const Surface& source, COLORREF sourceBackground,
+                       const Surface& destination, COLORREF destinationBackground,
+                       COLORREF destinationText, bool copyRows)
+    : source_(source), destination_(destination) {
+  if (destination.IsMonochrome()) {
+    if (source.IsMonochrome()) {
+      bitsMode_ = BitsMode::kShiftMono;
+    } else {
+      colourBits_ = ColourBits(source);
+      backgroundRaw_ = RawOfColour(source, sourceBackground) & colourBits_;
+      bitsMode_ = IsPlain32(source) ? BitsMode::kMatchPlain32 : BitsMode::kMatchRaw;
+    }
+    return;
+  }
+  if (source.IsMonochrome()) {
+    colourMode_ = ColourMode::kExpandMono;
+    one_ = RawOfColour(destination, destinationBackground);
+    zero_ = RawOfColour(destination, destinationText);
+  } else if (SameFormat(source, destination)) {
+    colourMode_ =
+        source.bitsPerPixel == 32 && !copyRows ? ColourMode::kDirect : ColourMode::kSameRaw;
+  } else if (source.bitsPerPixel <= 8) {
+    colourMode_ = ColourMode::kLookup;
+    lookup_.resize(static_cast<std::size_t>(1) << source.bitsPerPixel);
+    for (std::size_t i = 0; i < lookup_.size(); ++i) {
+      lookup_[i] = RawOfColour(destination, ColourOfRaw(source, static_cast<std::uint32_t>(i)));
+    }
+  } else {
+    colourMode_ = ColourMode::kConvert;
+  }
+}
+
+const std::uint32_t* SourceRows::Colour(int y, int x, int count) {
+  const std::uint8_t* row = source_.Row(y);
+  if (colourMode_ == ColourMode::kDirect) {
+    return reinterpret_cast<const std::uint32_t*>(row) + x;
+  }
+  colourRow_.resize(static_cast<std::size_t>(count));
+  std::uint32_t* out = colourRow_.data();
+  switch (colourMode_) {
+    case ColourMode::kExpandMono: {
+      const std::int64_t words = static_cast<std::int64_t>(source_.rowBytes / 8);
+      for (int i = 0; i < count; i += 64) {
+        const std::uint64_t bits = BitWindow(row, words, std::int64_t{x} + i);
+        const int n = count - i < 64 ? count - i : 64;
+        for (int j = 0; j < n; ++j) out[i + j] = ((bits >> j) & 1) ? one_ : zero_;
+      }
+      break;
+    }
+    case ColourMode::kSameRaw:
+      for (int i = 0; i < count; ++i) out[i] = ReadRaw(source_, row, x + i);
+      break;
+    case ColourMode::kLookup:
+      for (int i = 0; i < count; ++i) out[i] = lookup_[ReadRaw(source_, row, x + i)];
+      break;
+    default:
+      for (int i = 0; i < count; ++i) {
+        out[i] = RawOfColour(destination_, ColourOfRaw(source_, ReadRaw(source_, row, x + i)));
+      }
+      break;
+  }
+  return out;
+}
+
+const std::uint64_t* SourceRows::Bits(int y, int x, int count, int offset) {
+  const std::size_t wordCount = (static_cast<std::size_t>(offset) + static_cast<std::size_t>(count) + 63) / 64;
+  bitsRow_.assign(wordCount, 0);
+  std::uint64_t* out = bitsRow_.data();
+  const std::uint8_t* row = source_.Row(y);
+  if (bitsMode_ == BitsMode::kShiftMono) {
+    const std::int64_t words = static_cast<std::int64_t>(source_.rowBytes / 8);
+    for (std::size_t k = 0; k < wordCount; ++k) {
+      out[k] = BitWindow(row, words, std::int64_t{x} - offset + static_cast<std::int64_t>(k) * 64);
+    }
+    return out;
+  }
+  for (int i = 0; i < count; ++i) {
+    const std::uint32_t raw = ReadRaw(source_, row, x + i);
+    const std::uint64_t bit = (raw & colourBits_) == backgroundRaw_ ? 1 : 0;
+    const std::size_t j = static_cast<std::size_t>(offset + i);
+    out[j / 64] |= bit << (j % 64);
+  }
+  return out;
+}
+
+}  // namespace varne::raster
