@@ -24,7 +24,8 @@ void RunTrackbarScript(const std::function<void(DialogDriver&)>& script) {
   });
   EXPECT_EQ(result, kClosedResult);
   for (const Arrival& arrival : Arrivals()) {
-    if (arrival.message == WM_HSCROLL) EXPECT_EQ(arrival.lParam, reinterpret_cast<LPARAM>(trackbar));
+    if (arrival.message != WM_HSCROLL) continue;
+    EXPECT_EQ(arrival.lParam, reinterpret_cast<LPARAM>(trackbar));
   }
 }
 
