@@ -66,5 +66,7 @@ sleep 1.5
 mkdir -p "$(dirname "$output")"
 # The dialog with its frame: the window manager's parent of the dialog.
 frame=$(xwininfo -tree -id "$dialog" | sed -n 's/^  Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+[ "$frame" = "$root" ] && frame=  # no window manager: the dialog alone
 import -window "${frame:-$dialog}" "$output"
 echo "$output"
