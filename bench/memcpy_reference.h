@@ -26,6 +26,9 @@ class MemcpyReference {
   ~MemcpyReference();
 
   // Times op as one iteration (manual time), then one reference memcpy.
+  // The timed part's total so far.
+  double OperationSeconds() const { return operationSeconds_; }
+
   template <typename Op>
   void Time(Op op) {
     const auto start = std::chrono::steady_clock::now();

@@ -8,7 +8,7 @@ through their command-line tools (Debian ships no Python binding for
 libvips): each operation's run minus a run that only loads and stores the
 same picture, so what is left is the operation.
 
-usage: peers.py --varne-json FILE --bmp FILE [--bmp FILE ...] [--repeats N]
+usage: peers.py --varne-json FILE [--varne-json FILE ...] --bmp FILE [--bmp FILE ...] [--repeats N]
 """
 
 import argparse
@@ -203,8 +203,6 @@ def print_varne_table(json_path):
     """Every Varne benchmark: its time, and the ratios to the two memcpys."""
     with open(json_path) as handle:
         report = json.load(handle)
-    print("| benchmark | size | ms | x memcpy (touched) | memcpy ms | fresh memcpy ms | x fresh |")
-    print("|---|---|---|---|---|---|---|")
     for entry in report["benchmarks"]:
         if entry.get("run_type") == "aggregate" and entry.get("aggregate_name") != "median":
             continue
@@ -213,6 +211,9 @@ def print_varne_table(json_path):
         print(f"| {parts[0][3:]} | {size} | {entry['real_time']:.1f} | {entry.get('x_memcpy', 0):.2f}"
               f" | {entry.get('memcpy_ms', 0):.1f} | {entry.get('fresh_ms', 0):.1f}"
               f" | {entry.get('x_fresh', 0):.2f} |")
+        if "updates_per_s" in entry:
+            print(f"| {parts[0][3:]}, updates per second | {size} | {entry['updates_per_s']:.1f} |"
+                  " | | | |")
 
 
 def bmp_size(path):
@@ -248,12 +249,17 @@ def print_table(size, varne, peers, memcpy_ms):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--varne-json", required=True)
+    parser.add_argument("--varne-json", action="append", required=True)
     parser.add_argument("--bmp", action="append", required=True)
     parser.add_argument("--repeats", type=int, default=3)
     arguments = parser.parse_args()
-    varne = varne_figures(arguments.varne_json)
-    print_varne_table(arguments.varne_json)
+    varne = {}
+    for json_path in arguments.varne_json:
+        varne.update(varne_figures(json_path))
+    print("| benchmark | size | ms | x memcpy (touched) | memcpy ms | fresh memcpy ms | x fresh |")
+    print("|---|---|---|---|---|---|---|")
+    for json_path in arguments.varne_json:
+        print_varne_table(json_path)
     for path in arguments.bmp:
         size = bmp_size(path)
         # The command-line peers cost seconds a run on the large picture.

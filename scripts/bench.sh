@@ -26,7 +26,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset bench >/dev/null
-cmake --build build/bench --target varne_bench varne_write_bench_image -j2
+cmake --build build/bench --target varne_bench varne_live_bench varne_write_bench_image -j2
 
 out=build/bench/results
 mkdir -p "$out"
@@ -42,11 +42,16 @@ fi
   --benchmark_min_time=0.3 --benchmark_out="$out/varne.json" --benchmark_out_format=json \
   --benchmark_counters_tabular=true | tee "$out/varne.txt"
 
+./build/bench/bench/varne_live_bench \
+  --benchmark_repetitions="${VARNE_BENCH_REPETITIONS:-3}" --benchmark_report_aggregates_only=true \
+  --benchmark_min_time=0.5 --benchmark_out="$out/live.json" --benchmark_out_format=json |
+  tee "$out/live.txt"
+
 bmps=()
 for size in "${sizes[@]}"; do
   set -- $size
   ./build/bench/bench/varne_write_bench_image "$1" "$2" "$out/photo_$1x$2.bmp"
   bmps+=(--bmp "$out/photo_$1x$2.bmp")
 done
-/usr/bin/python3 bench/peers.py --varne-json "$out/varne.json" "${bmps[@]}" | tee "$out/peers.txt"
+/usr/bin/python3 bench/peers.py --varne-json "$out/varne.json" --varne-json "$out/live.json" "${bmps[@]}" | tee "$out/peers.txt"
 rm -f "$out"/photo_*.bmp
