@@ -34,7 +34,7 @@ sizes=("4000 3000" "8000 8000")
 filter="${VARNE_BENCH_FILTER:-.}"
 if [ "${1:-}" = "--quick" ]; then
   sizes=("4000 3000")
-  filter="${VARNE_BENCH_FILTER:-.}/w:4000"
+  filter="${VARNE_BENCH_FILTER:-}.*/w:4000"
 fi
 
 ./build/bench/bench/varne_bench --benchmark_filter="$filter" \
