@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# bench.sh [--quick]: builds the benchmarks (preset bench), runs them at 12
+# and 64 megapixels, then the peer comparison on the same picture, and
+# prints the table. --quick runs the 12-megapixel set only.
+# Environment: VARNE_BENCH_REPETITIONS (default 3), VARNE_BENCH_FILTER.
+set -eu
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh bench
+# The peers: Debian's packages, used through Debian's own interpreter.
+peer_packages=(python3-numpy python3-opencv python3-pil libvips-tools imagemagick)
+missing=()
+for package in "${peer_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  else
+    echo "The peer comparison needs: ${missing[*]} (sudo apt-get install ${missing[*]})" >&2
+    exit 1
+  fi
+fi
+
+cmake --preset bench >/dev/null
+cmake --build build/bench --target varne_bench varne_live_bench varne_write_bench_image -j2
+
+out=build/bench/results
+mkdir -p "$out"
+sizes=("4000 3000" "8000 8000")
+filter="${VARNE_BENCH_FILTER:-.}"
+if [ "${1:-}" = "--quick" ]; then
+  sizes=("4000 3000")
+  filter="${VARNE_BENCH_FILTER:-}.*/w:4000"
+fi
+
+./build/bench/bench/varne_bench --benchmark_filter="$filter" \
+  --benchmark_repetitions="${VARNE_BENCH_REPETITIONS:-3}" --benchmark_report_aggregates_only=true \
+  --benchmark_min_time=0.3 --benchmark_out="$out/varne.json" --benchmark_out_format=json \
+  --benchmark_counters_tabular=true | tee "$out/varne.txt"
+
+./build/bench/bench/varne_live_bench \
+  --benchmark_repetitions="${VARNE_BENCH_REPETITIONS:-3}" --benchmark_report_aggregates_only=true \
+  --benchmark_min_time=0.5 --benchmark_out="$out/live.json" --benchmark_out_format=json |
+  tee "$out/live.txt"
+
+bmps=()
+for size in "${sizes[@]}"; do
+  set -- $size
+  ./build/bench/bench/varne_write_bench_image "$1" "$2" "$out/photo_$1x$2.bmp"
+  bmps+=(--bmp "$out/photo_$1x$2.bmp")
+done
+/usr/bin/python3 bench/peers.py --varne-json "$out/varne.json" --varne-json "$out/live.json" "${bmps[@]}" | tee "$out/peers.txt"
+rm -f "$out"/photo_*.bmp
