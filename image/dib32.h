@@ -21,8 +21,10 @@ struct Dib32Pixels {
 };
 
 // Reads the description of a Dib32. False for none, a released handle and
-// any bitmap that is not a bottom-up BI_RGB 32-bpp section, so a pixel loop
-// never runs over memory laid out differently from what it expects.
+// any bitmap that is not a BI_RGB 32-bpp section with rows of 4 x width
+// bytes, so a pixel loop never runs over memory laid out otherwise. (The
+// platform reports top-down sections with a positive height; only
+// NormalizeTo32Bpp needs to tell them apart, and does so itself.)
 bool ReadDib32Pixels(HBITMAP image, Dib32Pixels* pixels);
 
 inline std::size_t WordCount(const Dib32Pixels& pixels) {

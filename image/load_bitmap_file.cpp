@@ -10,8 +10,8 @@ constexpr char kBitmapFilter[] = "Bitmap files (*.bmp)\0*.bmp\0";
 }  // namespace
 
 HBITMAP LoadBitmapFile(HWND owner) {
-  // Only the first bytes are cleared: that is enough for the dialog to start
-  // with an empty name, and nothing else should remember the last choice.
+  // Clearing the start is enough for the dialog to open with an empty name,
+  // whatever was chosen last time.
   std::memset(PathBuffer, 0, 4);
   OPENFILENAMEA record{};
   // The record without the Windows 2000 tail; a 32-bit-sized record is
@@ -26,6 +26,8 @@ HBITMAP LoadBitmapFile(HWND owner) {
   record.Flags = OFN_EXPLORER | OFN_NONETWORKBUTTON | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   record.lpstrDefExt = "bmp";
   if (GetOpenFileNameA(&record) == 0) return nullptr;
+  // The loader reads the name up to its NUL, which must lie in the buffer.
+  if (std::memchr(PathBuffer, '\0', sizeof(PathBuffer)) == nullptr) return nullptr;
   const HANDLE loaded = LoadImageA(nullptr, PathBuffer, IMAGE_BITMAP, 0, 0,
                                    LR_LOADFROMFILE | LR_CREATEDIBSECTION);
   if (loaded == nullptr) return nullptr;

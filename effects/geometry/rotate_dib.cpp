@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 
 #include "image/colour_order.h"
 #include "image/dib32.h"
@@ -57,6 +59,7 @@ HBITMAP RotateDib(HBITMAP source, float angle, COLORREF background) {
   if (!ReadDib32Pixels(source, &from)) return nullptr;
   const double s = static_cast<float>(std::sin(static_cast<double>(angle)));
   const double c = static_cast<float>(std::cos(static_cast<double>(angle)));
+  if (!std::isfinite(s) || !std::isfinite(c)) return nullptr;
   const std::int64_t w = from.width;
   const std::int64_t h = from.height;
   const Frame frame = TurnedFrame(w, h, s, c);
@@ -71,6 +74,19 @@ HBITMAP RotateDib(HBITMAP source, float angle, COLORREF background) {
     if (turned != nullptr) DeleteObject(turned);
     return nullptr;
   }
+  // The column products repeat on every row: work them out once. They are
+  // single precision already, so float tables hold them exactly.
+  const std::unique_ptr<float[]> columnC(new (std::nothrow) float[frame.width]);
+  const std::unique_ptr<float[]> columnS(new (std::nothrow) float[frame.width]);
+  if (!columnC || !columnS) {
+    DeleteObject(turned);
+    return nullptr;
+  }
+  for (std::int64_t j = 0; j < frame.width; ++j) {
+    const double gx = static_cast<double>(j + frame.minX);
+    columnC[j] = static_cast<float>(gx * c);
+    columnS[j] = static_cast<float>(gx * s);
+  }
   GdiFlush();
   const DWORD* const src = from.words;
   DWORD* out = to.words;
@@ -79,9 +95,8 @@ HBITMAP RotateDib(HBITMAP source, float angle, COLORREF background) {
     const double rowS = gy * s;
     const double rowC = gy * c;
     for (std::int64_t j = 0; j < frame.width; ++j) {
-      const double gx = static_cast<double>(j + frame.minX);
-      const std::int64_t sx = RoundToEven(rowS + Single(gx * c));
-      const std::int64_t sy = RoundToEven(rowC - Single(gx * s));
+      const std::int64_t sx = RoundToEven(rowS + static_cast<double>(columnC[j]));
+      const std::int64_t sy = RoundToEven(rowC - static_cast<double>(columnS[j]));
       const bool inside = sx >= 0 && sx < w && sy >= 0 && sy < h;
       *out++ = inside ? src[static_cast<std::size_t>(sy * w + sx)] : bg;
     }

@@ -1,6 +1,5 @@
-#include <cstddef>
-
 #include "effects/pixel/pixel_effects.h"
+#include "effects/pixel/rewrite_words.h"
 #include "effects/pixel/studio_luma.h"
 #include "image/dib32.h"
 
@@ -8,8 +7,6 @@ HBITMAP GrayScaleDib(HBITMAP image) {
   Dib32Pixels pixels{};
   if (!ReadDib32Pixels(image, &pixels)) return nullptr;
   GdiFlush();
-  DWORD* const words = pixels.words;
-  const std::size_t count = WordCount(pixels);
-  for (std::size_t i = 0; i < count; ++i) words[i] = StudioLuma(words[i]) * 0x010101u;
+  RewriteWords(pixels.words, WordCount(pixels), [](DWORD word) { return StudioLuma(word) * 0x010101u; });
   return image;
 }

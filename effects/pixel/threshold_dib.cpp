@@ -1,6 +1,5 @@
-#include <cstddef>
-
 #include "effects/pixel/pixel_effects.h"
+#include "effects/pixel/rewrite_words.h"
 #include "effects/pixel/studio_luma.h"
 #include "image/dib32.h"
 
@@ -15,8 +14,7 @@ HBITMAP ThresholdDib(HBITMAP image, int t) {
   const long long magnitude = inverted ? -static_cast<long long>(t) : t;
   const DWORD limit = magnitude > 255 ? 255u : static_cast<DWORD>(magnitude);
   GdiFlush();
-  DWORD* const words = pixels.words;
-  const std::size_t count = WordCount(pixels);
-  for (std::size_t i = 0; i < count; ++i) words[i] = StudioLuma(words[i]) > limit ? high : low;
+  RewriteWords(pixels.words, WordCount(pixels),
+               [=](DWORD word) { return StudioLuma(word) > limit ? high : low; });
   return image;
 }

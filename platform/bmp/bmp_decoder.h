@@ -7,7 +7,8 @@
 //  - BI_RGB at 1, 4, 8, 16, 24 and 32 bpp (the core header: 1, 4, 8, 24)
 //  - BI_RLE8 at 8 bpp, BI_RLE4 at 4 bpp, top-down or bottom-up
 //  - BI_BITFIELDS and BI_ALPHABITFIELDS at 16 and 32 bpp, with contiguous,
-//    disjoint channel masks (a zero mask is a channel that reads 0)
+//    disjoint channel masks; a zero mask is a channel that reads 0, and
+//    all three zero mean the depth's default masks
 //  - short palettes (missing entries are black), oversized palettes (the
 //    extra entries are ignored), pixel data at any offset past the headers
 //  - truncated pixel data and RLE streams that stop early or run past a row
@@ -22,8 +23,9 @@
 //
 // The section it describes is what the platform's loader makes: the file's
 // own width, height and depth; RLE comes out uncompressed at 8 or 4 bpp;
-// 16-bit pixels stay as they are, described by BI_BITFIELDS masks; 32-bit
-// pixels come out as BI_RGB 0x00RRGGBB.
+// 16-bit pixels stay as they are, described by the file's masks as
+// BI_BITFIELDS (rebuilt as 5-5-5 when a mask is zero, which a section cannot
+// describe); 32-bit pixels come out as BI_RGB 0x00RRGGBB.
 #pragma once
 
 #include <array>
@@ -52,7 +54,8 @@ enum class DecodeError {
 // How the stored pixels become the section's.
 enum class PixelEncoding {
   kRows,          // rows copied as stored
-  kMaskedRows32,  // 32-bit words rebuilt from the file's channel masks
+  kMaskedRows32,  // 32-bit words rebuilt as 0x00RRGGBB from the file's masks
+  kMaskedRows16,  // 16-bit words rebuilt as 5-5-5, for masks a section cannot carry
   kRle8,
   kRle4,
 };
@@ -63,9 +66,10 @@ struct BmpLayout {
   bool topDown = false;     // the file's first stored row is the top one
   int bitCount = 0;         // of the file and of the section alike
   DWORD sectionCompression = BI_RGB;  // BI_RGB, or BI_BITFIELDS at 16 bpp
-  // Red, green, blue. For a 16-bit section: its masks. For kMaskedRows32:
-  // the file's masks the words are rebuilt from.
+  // Red, green, blue: the 16-bit section's masks.
   std::array<std::uint32_t, 3> masks{};
+  // Red, green, blue: the masks the file's 16 or 32-bit words are read with.
+  std::array<std::uint32_t, 3> fileMasks{};
   // 2^bitCount entries at 1, 4 and 8 bpp, zero (black) past the file's
   // own palette; empty otherwise.
   std::vector<RGBQUAD> colours;

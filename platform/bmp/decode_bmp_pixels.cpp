@@ -19,24 +19,56 @@ void CopyRows(ByteCursor& cursor, const BottomUpRows& rows) {
   }
 }
 
-// Any other channel layout becomes 0x00RRGGBB; the fourth byte is 0, as
-// the platform's loader leaves it for such files.
-void RebuildMaskedRows(ByteCursor& cursor, const BmpLayout& layout, const BottomUpRows& rows) {
-  const ChannelMask red = *MakeChannelMask(layout.masks[0]);
-  const ChannelMask green = *MakeChannelMask(layout.masks[1]);
-  const ChannelMask blue = *MakeChannelMask(layout.masks[2]);
+struct FileChannels {
+  ChannelMask red;
+  ChannelMask green;
+  ChannelMask blue;
+};
+
+FileChannels ChannelsOf(const BmpLayout& layout) {
+  return {*MakeChannelMask(layout.fileMasks[0]), *MakeChannelMask(layout.fileMasks[1]),
+          *MakeChannelMask(layout.fileMasks[2])};
+}
+
+// Any other 32-bit channel layout becomes 0x00RRGGBB; the fourth byte is
+// 0, as the platform's loader leaves it for such files.
+void Rebuild32(std::span<const std::uint8_t> stored, const FileChannels& channels,
+               std::span<std::uint8_t> out, std::size_t pixels) {
+  ByteCursor words(stored);
+  for (std::size_t x = 0; x < pixels; ++x) {
+    std::uint32_t word = 0;
+    words.ReadU32(word);
+    out[4 * x] = ChannelTo8Bits(word, channels.blue);
+    out[4 * x + 1] = ChannelTo8Bits(word, channels.green);
+    out[4 * x + 2] = ChannelTo8Bits(word, channels.red);
+  }
+}
+
+// 16-bit words whose masks the section cannot carry become 5-5-5 words.
+void Rebuild16(std::span<const std::uint8_t> stored, const FileChannels& channels,
+               std::span<std::uint8_t> out, std::size_t pixels) {
+  ByteCursor words(stored);
+  for (std::size_t x = 0; x < pixels; ++x) {
+    std::uint16_t word = 0;
+    words.ReadU16(word);
+    const std::uint32_t packed = ((ChannelTo8Bits(word, channels.red) >> 3) << 10) |
+                                 ((ChannelTo8Bits(word, channels.green) >> 3) << 5) |
+                                 (ChannelTo8Bits(word, channels.blue) >> 3);
+    out[2 * x] = static_cast<std::uint8_t>(packed);
+    out[2 * x + 1] = static_cast<std::uint8_t>(packed >> 8);
+  }
+}
+
+template <typename RebuildRow>
+void RebuildMaskedRows(ByteCursor& cursor, const BmpLayout& layout, const BottomUpRows& rows,
+                       RebuildRow rebuild) {
+  const FileChannels channels = ChannelsOf(layout);
+  const std::size_t pixelBytes = static_cast<std::size_t>(layout.bitCount) / 8;
   for (std::int32_t row = 0; row < rows.height() && cursor.remaining() > 0; ++row) {
     const std::span<const std::uint8_t> stored = cursor.Take(rows.rowBytes());
-    const std::span<std::uint8_t> out = rows.Row(row);
-    const std::size_t pixels = std::min<std::size_t>(layout.width, stored.size() / 4);
-    ByteCursor words(stored);
-    for (std::size_t x = 0; x < pixels; ++x) {
-      std::uint32_t word = 0;
-      words.ReadU32(word);
-      out[4 * x] = ChannelTo8Bits(word, blue);
-      out[4 * x + 1] = ChannelTo8Bits(word, green);
-      out[4 * x + 2] = ChannelTo8Bits(word, red);
-    }
+    const std::size_t pixels =
+        std::min<std::size_t>(static_cast<std::size_t>(layout.width), stored.size() / pixelBytes);
+    rebuild(stored, channels, rows.Row(row), pixels);
   }
 }
 
@@ -52,7 +84,10 @@ void DecodeBmpPixels(const BmpLayout& layout, std::span<const std::uint8_t> file
       CopyRows(cursor, rows);
       break;
     case PixelEncoding::kMaskedRows32:
-      RebuildMaskedRows(cursor, layout, rows);
+      RebuildMaskedRows(cursor, layout, rows, Rebuild32);
+      break;
+    case PixelEncoding::kMaskedRows16:
+      RebuildMaskedRows(cursor, layout, rows, Rebuild16);
       break;
     case PixelEncoding::kRle8:
       DecodeRle(file.subspan(layout.pixelOffset), RleKind::kRle8, layout.width, rows);

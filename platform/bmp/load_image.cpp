@@ -1,5 +1,6 @@
 #include "platform/bmp/load_image.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/bmp/bmp_decoder.h"
@@ -36,7 +37,7 @@ void DescribeSection(const BmpLayout& layout, SectionInfo& info) {
   }
   // The full table, so an index past the file's palette reads black.
   info.header.biClrUsed = static_cast<DWORD>(layout.colours.size());
-  std::memcpy(info.colours, layout.colours.data(), sizeof(RGBQUAD) * layout.colours.size());
+  std::copy(layout.colours.begin(), layout.colours.end(), info.colours);
 }
 
 HBITMAP CreateLoadedSection(const BmpLayout& layout, const std::vector<std::uint8_t>& file) {

@@ -137,12 +137,17 @@ std::optional<DecodeError> ChooseMasksAndEncoding(const StoredHeader& header, Bm
 
   const auto& defaults = header.bitCount == 16 ? kDefault16Masks : kDefault32Masks;
   // All-zero masks say nothing; read them as the depth's defaults.
-  const bool masksGiven = fileHasMasks && (header.masks[0] | header.masks[1] | header.masks[2]);
-  layout.masks = masksGiven ? header.masks : defaults;
-  if (!AreUsableMasks(layout.masks, header.bitCount)) return DecodeError::kBadMasks;
+  const bool masksGiven =
+      fileHasMasks && (header.masks[0] != 0 || header.masks[1] != 0 || header.masks[2] != 0);
+  layout.fileMasks = masksGiven ? header.masks : defaults;
+  if (!AreUsableMasks(layout.fileMasks, header.bitCount)) return DecodeError::kBadMasks;
+  const bool everyChannelPresent =
+      layout.fileMasks[0] != 0 && layout.fileMasks[1] != 0 && layout.fileMasks[2] != 0;
   if (header.bitCount == 16) {
     layout.sectionCompression = BI_BITFIELDS;
-  } else if (layout.masks != kDefault32Masks) {
+    layout.masks = everyChannelPresent ? layout.fileMasks : kDefault16Masks;
+    if (!everyChannelPresent) layout.encoding = PixelEncoding::kMaskedRows16;
+  } else if (layout.fileMasks != kDefault32Masks) {
     layout.encoding = PixelEncoding::kMaskedRows32;
   }
   return std::nullopt;

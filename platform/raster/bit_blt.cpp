@@ -35,7 +35,7 @@ COLORREF BrushColour(const DeviceContext& context) {
 }
 
 // A negative extent names the rectangle on the other side of the origin.
-void Normalise(int& position, int& extent, int* sourcePosition) {
+void Normalise(std::int64_t& position, std::int64_t& extent, std::int64_t* sourcePosition) {
   if (extent >= 0) return;
   position += extent;
   if (sourcePosition != nullptr) *sourcePosition += extent;

@@ -21,17 +21,17 @@ void ClipSpan(std::int64_t& start, std::int64_t& length, std::int64_t low, std::
   length = std::max<std::int64_t>(end - start, 0);
 }
 
-bool ClipAxis(int& position, int& length, int& sourcePosition, int destinationSize,
-              std::optional<int> sourceSize) {
+bool ClipAxis(std::int64_t& position, std::int64_t& length, std::int64_t& sourcePosition,
+              int destinationSize, std::optional<int> sourceSize) {
   std::int64_t start = position;
   std::int64_t extent = length;
   ClipSpan(start, extent, 0, destinationSize);
-  const std::int64_t shift = std::int64_t{sourcePosition} - position;
+  const std::int64_t shift = sourcePosition - position;
   if (sourceSize) ClipSpan(start, extent, -shift, *sourceSize - shift);
   if (extent <= 0) return false;
-  position = static_cast<int>(start);
-  length = static_cast<int>(extent);
-  sourcePosition = static_cast<int>(start + shift);
+  position = start;
+  length = extent;
+  sourcePosition = start + shift;
   return true;
 }
 
@@ -48,13 +48,15 @@ bool WalkUpwards(const BlitArea& area, const Surface& destination, const Surface
   return source == &destination && area.sourceY < area.y;
 }
 
-int RowAt(const BlitArea& area, int step, bool upwards) {
+std::int64_t RowAt(const BlitArea& area, std::int64_t step, bool upwards) {
   return upwards ? area.height - 1 - step : step;
 }
 
+int Int(std::int64_t clipped) { return static_cast<int>(clipped); }
+
 void RunMonochrome(Surface& destination, std::uint64_t pattern, const BlitArea& area,
                    SourceRows* sourceRows, bool upwards, std::uint8_t index) {
-  const int offset = area.x % 64;
+  const int offset = Int(area.x % 64);
   const std::size_t firstWord = static_cast<std::size_t>(area.x) / 64;
   const std::size_t lastWord = (static_cast<std::size_t>(area.x) + area.width - 1) / 64;
   const std::size_t words = lastWord - firstWord + 1;
@@ -62,10 +64,10 @@ void RunMonochrome(Surface& destination, std::uint64_t pattern, const BlitArea& 
   const std::uint64_t lastMask =
       ~std::uint64_t{0} >> (63 - (static_cast<std::size_t>(area.x) + area.width - 1) % 64);
   const std::vector<std::uint64_t> noSource(words, 0);
-  for (int step = 0; step < area.height; ++step) {
-    const int row = RowAt(area, step, upwards);
+  for (std::int64_t step = 0; step < area.height; ++step) {
+    const std::int64_t row = RowAt(area, step, upwards);
     const std::uint64_t* source =
-        sourceRows ? sourceRows->Bits(area.sourceY + row, area.sourceX, area.width, offset)
+        sourceRows ? sourceRows->Bits(Int(area.sourceY + row), Int(area.sourceX), Int(area.width), offset)
                    : noSource.data();
     auto* target = reinterpret_cast<std::uint64_t*>(destination.Row(area.y + row)) + firstWord;
     CombineWords(index, pattern, source, target, words, firstMask, lastMask);
@@ -75,13 +77,28 @@ void RunMonochrome(Surface& destination, std::uint64_t pattern, const BlitArea& 
 void Run32(Surface& destination, std::uint32_t pattern, const BlitArea& area,
            SourceRows* sourceRows, bool upwards, std::uint8_t index) {
   const std::vector<std::uint32_t> noSource(static_cast<std::size_t>(area.width), 0);
-  for (int step = 0; step < area.height; ++step) {
-    const int row = RowAt(area, step, upwards);
+  for (std::int64_t step = 0; step < area.height; ++step) {
+    const std::int64_t row = RowAt(area, step, upwards);
     const std::uint32_t* source =
-        sourceRows ? sourceRows->Colour(area.sourceY + row, area.sourceX, area.width)
+        sourceRows ? sourceRows->Colour(Int(area.sourceY + row), Int(area.sourceX), Int(area.width))
                    : noSource.data();
     auto* target = reinterpret_cast<std::uint32_t*>(destination.Row(area.y + row)) + area.x;
     CombineRow32(index, pattern, source, target, static_cast<std::size_t>(area.width));
+  }
+}
+
+// A mask into a 32-bpp surface, the most common blit of the effects: the
+// bits are expanded to the DC's colours on the fly.
+void RunExpanded32(Surface& destination, const DeviceContext& destinationDc,
+                   std::uint32_t pattern, const BlitArea& area, const Surface& source,
+                   std::uint8_t index) {
+  const std::uint32_t one = RawOfColour(destination, destinationDc.background);
+  const std::uint32_t zero = RawOfColour(destination, destinationDc.text);
+  for (std::int64_t row = 0; row < area.height; ++row) {
+    const auto* bits = reinterpret_cast<const std::uint64_t*>(source.Row(area.sourceY + row));
+    auto* target = reinterpret_cast<std::uint32_t*>(destination.Row(area.y + row)) + area.x;
+    CombineExpandedRow32(index, pattern, bits, static_cast<std::size_t>(area.sourceX), one, zero,
+                         target, static_cast<std::size_t>(area.width));
   }
 }
 
@@ -91,15 +108,19 @@ void RunPacked(Surface& destination, std::uint32_t pattern, const BlitArea& area
                SourceRows* sourceRows, bool upwards, std::uint8_t index) {
   const std::vector<std::uint32_t> noSource(static_cast<std::size_t>(area.width), 0);
   std::vector<std::uint32_t> scratch(static_cast<std::size_t>(area.width));
-  for (int step = 0; step < area.height; ++step) {
-    const int row = RowAt(area, step, upwards);
+  for (std::int64_t step = 0; step < area.height; ++step) {
+    const std::int64_t row = RowAt(area, step, upwards);
     const std::uint32_t* source =
-        sourceRows ? sourceRows->Colour(area.sourceY + row, area.sourceX, area.width)
+        sourceRows ? sourceRows->Colour(Int(area.sourceY + row), Int(area.sourceX), Int(area.width))
                    : noSource.data();
     std::uint8_t* target = destination.Row(area.y + row);
-    for (int i = 0; i < area.width; ++i) scratch[static_cast<std::size_t>(i)] = ReadRaw(destination, target, area.x + i);
+    for (std::size_t i = 0; i < scratch.size(); ++i) {
+      scratch[i] = ReadRaw(destination, target, Int(area.x) + static_cast<int>(i));
+    }
     CombineRow32(index, pattern, source, scratch.data(), scratch.size());
-    for (int i = 0; i < area.width; ++i) WriteRaw(destination, target, area.x + i, scratch[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < scratch.size(); ++i) {
+      WriteRaw(destination, target, Int(area.x) + static_cast<int>(i), scratch[i]);
+    }
   }
 }
 
@@ -113,6 +134,12 @@ bool ClipBlit(BlitArea& area, const Surface& destination, const Surface* source)
 void RunBlit(Surface& destination, const DeviceContext& destinationDc, COLORREF brush,
              const BlitArea& area, const Surface* source, const DeviceContext* sourceDc,
              std::uint8_t index) {
+  const std::uint32_t pattern = RawOfColour(destination, brush);
+  if (source != nullptr && source->IsMonochrome() && !destination.IsMonochrome() &&
+      destination.bitsPerPixel == 32) {
+    RunExpanded32(destination, destinationDc, pattern, area, *source, index);
+    return;
+  }
   std::optional<SourceRows> sourceRows;
   if (source != nullptr) {
     sourceRows.emplace(*source, sourceDc->background, destination, destinationDc.background,
@@ -120,7 +147,6 @@ void RunBlit(Surface& destination, const DeviceContext& destinationDc, COLORREF 
   }
   SourceRows* rows = sourceRows ? &*sourceRows : nullptr;
   const bool upwards = WalkUpwards(area, destination, source);
-  const std::uint32_t pattern = RawOfColour(destination, brush);
   if (destination.IsMonochrome()) {
     RunMonochrome(destination, pattern ? ~std::uint64_t{0} : 0, area, rows, upwards, index);
   } else if (destination.bitsPerPixel == 32) {

@@ -10,13 +10,16 @@
 
 namespace varne::raster {
 
+// In 64 bits: the caller's int coordinates and extents, however extreme,
+// can be added and negated without overflow. After clipping every value
+// lies inside a bitmap.
 struct BlitArea {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  int sourceX = 0;
-  int sourceY = 0;
+  std::int64_t x = 0;
+  std::int64_t y = 0;
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  std::int64_t sourceX = 0;
+  std::int64_t sourceY = 0;
 };
 
 // Shrinks the area to the pixels that lie inside the destination and, when

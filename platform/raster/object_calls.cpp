@@ -113,7 +113,9 @@ HBRUSH CreateSolidBrush(COLORREF colour) {
 
 BOOL DeleteObject(HGDIOBJ object) {
   varne::raster::GdiObject* found = Objects().Find(object);
-  if (found == nullptr || Objects().IsStock(object)) return FALSE;
+  if (found == nullptr) return FALSE;
+  // The platform accepts deleting a stock object and keeps it.
+  if (Objects().IsStock(object)) return TRUE;
   if (const Surface* surface = std::get_if<Surface>(found); surface && surface->selections > 0) {
     return FALSE;
   }

@@ -8,25 +8,44 @@ namespace varne::raster {
 
 namespace {
 
-// With the pattern fixed, each bit of the result is one of two functions of
-// (S, D): the table's high nibble where P is 1, its low nibble where P is 0.
-template <typename T>
-T EvaluateTwoInput(std::uint8_t nibble, T s, T d) {
-  T result = 0;
-  if (nibble & 1) result |= static_cast<T>(~s & ~d);
-  if (nibble & 2) result |= static_cast<T>(~s & d);
-  if (nibble & 4) result |= static_cast<T>(s & ~d);
-  if (nibble & 8) result |= static_cast<T>(s & d);
-  return result;
-}
-
+// With the pattern fixed, every bit of the result is a function of (S, D)
+// chosen by that bit of P: the table's high nibble where P is 1, its low
+// nibble where P is 0. Any such function is A ^ (B & S) ^ (C & D) ^
+// (E & S & D) (its algebraic normal form), so each code costs four
+// operations per word once the coefficients are spread over P's bits.
 template <typename T>
 struct GeneralOp {
-  std::uint8_t index;
-  T p;
+  T a, b, c, e;
+
+  GeneralOp(std::uint8_t index, T p) {
+    const auto spread = [p](std::uint8_t nibbleWhereSet, std::uint8_t nibbleWhereClear,
+                            int coefficient) {
+      const T set = Coefficient(nibbleWhereSet, coefficient) ? p : T{0};
+      const T clear = Coefficient(nibbleWhereClear, coefficient) ? static_cast<T>(~p) : T{0};
+      return static_cast<T>(set | clear);
+    };
+    const auto high = static_cast<std::uint8_t>(index >> 4);
+    const auto low = static_cast<std::uint8_t>(index & 0xF);
+    a = spread(high, low, 0);
+    b = spread(high, low, 1);
+    c = spread(high, low, 2);
+    e = spread(high, low, 3);
+  }
+
+  // Nibble bit S*2 + D is f(S, D). Coefficient 0 is the constant, 1 the S
+  // term, 2 the D term, 3 the S & D term.
+  static bool Coefficient(std::uint8_t nibble, int which) {
+    const bool f00 = nibble & 1, f01 = nibble & 2, f10 = nibble & 4, f11 = nibble & 8;
+    switch (which) {
+      case 0: return f00;
+      case 1: return f00 != f10;
+      case 2: return f00 != f01;
+      default: return (f00 != f01) != (f10 != f11);
+    }
+  }
+
   T operator()(T s, T d) const {
-    return static_cast<T>((p & EvaluateTwoInput<T>(index >> 4, s, d)) |
-                          (~p & EvaluateTwoInput<T>(index & 0xF, s, d)));
+    return static_cast<T>(a ^ (b & s) ^ (c & d) ^ (e & s & d));
   }
 };
 
@@ -86,6 +105,39 @@ void CombineWords(std::uint8_t index, std::uint64_t p, const std::uint64_t* s, s
                   std::size_t count, std::uint64_t firstMask, std::uint64_t lastMask) {
   WithOp<std::uint64_t>(index, p,
                         [&](auto op) { RunWords(op, s, d, count, firstMask, lastMask); });
+}
+
+void CombineExpandedRow32(std::uint8_t index, std::uint32_t p, const std::uint64_t* bits,
+                          std::size_t first, std::uint32_t one, std::uint32_t zero,
+                          std::uint32_t* d, std::size_t count) {
+  if (count == 0) return;
+  const std::size_t lastWord = (first + count - 1) / 64;
+  // 64 mask bits starting at bit `at`, reading no word past the last one
+  // the row needs.
+  const auto window = [bits, lastWord](std::size_t at) {
+    const std::size_t word = at / 64;
+    const unsigned shift = at % 64;
+    std::uint64_t value = bits[word] >> shift;
+    if (shift != 0 && word < lastWord) value |= bits[word + 1] << (64 - shift);
+    return value;
+  };
+  // Four mask bits at a time become four pixels through a 16-entry table;
+  // the operation then runs over a plain row of 64 pixels.
+  std::uint32_t expanded[16][4];
+  for (unsigned nibble = 0; nibble < 16; ++nibble) {
+    for (unsigned bit = 0; bit < 4; ++bit) expanded[nibble][bit] = (nibble >> bit) & 1 ? one : zero;
+  }
+  std::uint32_t chunk[64];
+  WithOp<std::uint32_t>(index, p, [&](auto op) {
+    for (std::size_t i = 0; i < count; i += 64) {
+      const std::uint64_t word = window(first + i);
+      for (unsigned k = 0; k < 16; ++k) {
+        std::memcpy(chunk + 4 * k, expanded[(word >> (4 * k)) & 0xF], sizeof(expanded[0]));
+      }
+      const std::size_t n = count - i < 64 ? count - i : 64;
+      RunRow<std::uint32_t>(op, chunk, d + i, n);
+    }
+  });
 }
 
 void CombineRow32General(std::uint8_t index, std::uint32_t p, const std::uint32_t* s,

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/raster/pixel_format.h"
 
 namespace varne::raster {
@@ -33,6 +37,45 @@ std::uint64_t BitWindow(const std::uint8_t* row, std::int64_t words, std::int64_
   const std::uint64_t low = WordAt(row, index, words);
   if (shift == 0) return low;
   return (low >> shift) | (WordAt(row, index + 1, words) << (64 - shift));
+}
+
+// One 64-bit word of a mask from 64 pixels: bit j set where pixel j has the
+// background's red, green and blue. The hot loop of colour -> mono.
+std::uint64_t MatchWord(const std::uint32_t* pixels, std::uint32_t background) {
+  std::uint64_t word = 0;
+#if defined(__SSE2__)
+  const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+  const __m128i wanted = _mm_set1_epi32(static_cast<int>(background));
+  for (int j = 0; j < 64; j += 4) {
+    const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + j));
+    const __m128i equal = _mm_cmpeq_epi32(_mm_and_si128(four, colour), wanted);
+    word |= static_cast<std::uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(equal))) << j;
+  }
+#else
+  for (int j = 0; j < 64; ++j) {
+    word |= static_cast<std::uint64_t>((pixels[j] & 0x00FFFFFF) == background) << j;
+  }
+#endif
+  return word;
+}
+
+// Bits [offset, offset + count) of out from count pixels; out starts zeroed.
+void MatchPlain32(const std::uint32_t* pixels, int count, int offset, std::uint32_t background,
+                  std::uint64_t* out) {
+  int i = 0;
+  // Pixels up to the first word boundary of the output one by one, then
+  // whole words, then the tail.
+  for (; i < count && (offset + i) % 64 != 0; ++i) {
+    const std::size_t j = static_cast<std::size_t>(offset + i);
+    out[j / 64] |= static_cast<std::uint64_t>((pixels[i] & 0x00FFFFFF) == background) << (j % 64);
+  }
+  for (; i + 64 <= count; i += 64) {
+    out[static_cast<std::size_t>(offset + i) / 64] = MatchWord(pixels + i, background);
+  }
+  for (; i < count; ++i) {
+    const std::size_t j = static_cast<std::size_t>(offset + i);
+    out[j / 64] |= static_cast<std::uint64_t>((pixels[i] & 0x00FFFFFF) == background) << (j % 64);
+  }
 }
 
 }  // namespace
@@ -111,6 +154,11 @@ const std::uint64_t* SourceRows::Bits(int y, int x, int count, int offset) {
     for (std::size_t k = 0; k < wordCount; ++k) {
       out[k] = BitWindow(row, words, std::int64_t{x} - offset + static_cast<std::int64_t>(k) * 64);
     }
+    return out;
+  }
+  if (bitsMode_ == BitsMode::kMatchPlain32) {
+    MatchPlain32(reinterpret_cast<const std::uint32_t*>(row) + x, count, offset, backgroundRaw_,
+                 out);
     return out;
   }
   for (int i = 0; i < count; ++i) {

@@ -50,7 +50,21 @@ void ReadColourTable(const BITMAPINFO& info, Surface& surface) {
   std::memcpy(surface.colours.data(),
               reinterpret_cast<const std::uint8_t*>(&info) + header.biSize,
               static_cast<std::size_t>(used) * sizeof(RGBQUAD));
-  surface.colourCount = capacity;
+  surface.colourCount = used;
+}
+
+// The header as GetObjectA reports it afterwards: always the plain 40-byte
+// header, the height positive, the image size and table size filled in, and
+// 16-bpp sections described by their masks even when made as BI_RGB.
+BITMAPINFOHEADER DescribedHeader(const BITMAPINFOHEADER& given, const Surface& surface,
+                                 std::uint64_t bytes) {
+  BITMAPINFOHEADER header = given;
+  header.biSize = kInfoHeaderSize;
+  header.biHeight = surface.height;
+  header.biSizeImage = static_cast<DWORD>(bytes);
+  header.biClrUsed = static_cast<DWORD>(surface.colourCount);
+  if (header.biBitCount == 16) header.biCompression = BI_BITFIELDS;
+  return header;
 }
 
 }  // namespace
@@ -88,9 +102,7 @@ std::unique_ptr<Surface> MakeDibSurface(const BITMAPINFO& info) {
   surface->bitsPerPixel = header.biBitCount;
   surface->topDown = header.biHeight < 0;
   surface->rowBytes = static_cast<std::size_t>(*CheckedRowBytes(header.biWidth, header.biBitCount));
-  surface->header = header;
-  surface->header.biSize = kInfoHeaderSize;
-  surface->header.biSizeImage = static_cast<DWORD>(*bytes);
+  surface->header = DescribedHeader(header, *surface, *bytes);
   surface->memory = ZeroedMemory(*bytes);
   if (surface->memory == nullptr) return nullptr;
   return surface;

@@ -48,7 +48,7 @@ struct Surface {
   bool IsMonochrome() const { return kind == SurfaceKind::kMonochrome; }
 
   // The row at display row y (0 at the top).
-  std::uint8_t* Row(int y) const {
+  std::uint8_t* Row(std::int64_t y) const {
     const std::size_t memoryRow = topDown ? static_cast<std::size_t>(y)
                                           : static_cast<std::size_t>(height - 1 - y);
     return memory.get() + memoryRow * rowBytes;

@@ -19,4 +19,7 @@ using OpenFileChooser = std::function<std::optional<std::string>(const OPENFILEN
 // puts back the desktop dialog.
 OpenFileChooser SetOpenFileChooser(OpenFileChooser chooser);
 
+// The desktop's file dialog, titled and filtered from the record.
+OpenFileChooser DesktopOpenFileChooser();
+
 }  // namespace varne::ui

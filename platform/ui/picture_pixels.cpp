@@ -1,0 +1,71 @@
+#include "platform/ui/picture_pixels.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "platform/raster/gdi.h"
+
+namespace varne::ui {
+namespace {
+
+struct PixelSource {
+  const std::uint8_t* bits = nullptr;
+  int width = 0;
+  int height = 0;
+  std::ptrdiff_t stride = 0;
+  bool topDown = false;
+
+  const std::uint32_t* DisplayRow(int y) const {
+    const int memoryRow = topDown ? y : height - 1 - y;
+    return reinterpret_cast<const std::uint32_t*>(bits + memoryRow * stride);
+  }
+};
+
+bool HasStandardMasks(const DIBSECTION& section) {
+  return section.dsBitfields[0] == 0x00FF0000 && section.dsBitfields[1] == 0x0000FF00 &&
+         section.dsBitfields[2] == 0x000000FF;
+}
+
+std::optional<PixelSource> Describe(HBITMAP bitmap) {
+  DIBSECTION section{};
+  if (bitmap == nullptr ||
+      GetObjectA(bitmap, sizeof section, &section) != static_cast<int>(sizeof section))
+    return std::nullopt;
+  const BITMAP& bm = section.dsBm;
+  const DWORD compression = section.dsBmih.biCompression;
+  const bool plainWords = compression == BI_RGB ||
+                          (compression == BI_BITFIELDS && HasStandardMasks(section));
+  if (bm.bmBits == nullptr || bm.bmBitsPixel != 32 || !plainWords || bm.bmWidth <= 0 ||
+      bm.bmHeight <= 0 || bm.bmWidthBytes < static_cast<std::int64_t>(bm.bmWidth) * 4)
+    return std::nullopt;
+  return PixelSource{static_cast<const std::uint8_t*>(bm.bmBits), bm.bmWidth, bm.bmHeight,
+                     bm.bmWidthBytes, section.dsBmih.biHeight < 0};
+}
+
+}  // namespace
+
+QPoint CentredOrigin(QSize client, QSize bitmap) {
+  return QPoint(client.width() / 2 - bitmap.width() / 2, client.height() / 2 - bitmap.height() / 2);
+}
+
+std::optional<VisiblePart> ReadVisiblePart(HBITMAP bitmap, QSize client, QRect dirty) {
+  const std::optional<PixelSource> source = Describe(bitmap);
+  if (!source) return std::nullopt;
+  const QPoint origin = CentredOrigin(client, QSize(source->width, source->height));
+  const QRect visible = QRect(origin, QSize(source->width, source->height))
+                            .intersected(QRect(QPoint(0, 0), client))
+                            .intersected(dirty);
+  if (visible.isEmpty()) return std::nullopt;
+
+  QImage pixels(visible.size(), QImage::Format_RGB32);
+  if (pixels.isNull()) return std::nullopt;
+  const int firstColumn = visible.left() - origin.x();
+  for (int row = 0; row < visible.height(); ++row) {
+    const std::uint32_t* from = source->DisplayRow(visible.top() - origin.y() + row) + firstColumn;
+    auto* to = reinterpret_cast<std::uint32_t*>(pixels.scanLine(row));
+    for (int column = 0; column < visible.width(); ++column) to[column] = from[column] | 0xFF000000u;
+  }
+  return VisiblePart{visible.topLeft(), std::move(pixels)};
+}
+
+}  // namespace varne::ui

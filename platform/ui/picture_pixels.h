@@ -1,0 +1,29 @@
+// What a centred, unscaled, clipped picture area shows of a bitmap.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <optional>
+
+#include "platform/win32_types.h"
+
+namespace varne::ui {
+
+// Where the bitmap's top-left pixel lands: integer halves, as the platform
+// centres an SS_CENTERIMAGE bitmap; negative when the bitmap is larger.
+QPoint CentredOrigin(QSize client, QSize bitmap);
+
+struct VisiblePart {
+  QPoint at;      // client position of pixels' top-left corner
+  QImage pixels;  // only what is visible within `dirty`, opaque
+};
+
+// Reads just the pixels of `bitmap` that fall inside both the client area
+// and `dirty`, so repainting costs the area's size, not the bitmap's. Nothing
+// for a handle that no longer describes a 32-bpp DIB section, or when no
+// pixel is visible. The fourth byte of a pixel word is never alpha.
+std::optional<VisiblePart> ReadVisiblePart(HBITMAP bitmap, QSize client, QRect dirty);
+
+}  // namespace varne::ui

@@ -1,0 +1,113 @@
+// Files LoadImageA must refuse: none, with nothing left behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/bmp_writer.h"
+#include "tests/bmp/section_contents.h"
+#include "tests/support/live_objects.h"
+#include "tests/support/platform_quirks.h"
+
+namespace varne::test {
+namespace {
+
+struct RefusedCase {
+  const char* name;
+  std::vector<std::uint8_t> file;
+  bool wineLoadsIt = false;  // Wine's loader makes some bitmap of it all the same
+};
+
+// A valid 8x2 file of the given depth and compression, before breaking it.
+BmpFileSpec Plain(int bitCount, std::uint32_t compression = kBmpRgb) {
+  BmpFileSpec spec;
+  spec.width = 8;
+  spec.height = 2;
+  spec.bitCount = static_cast<std::uint16_t>(bitCount);
+  spec.compression = compression;
+  if (bitCount <= 8) spec.palette.assign(std::size_t{1} << bitCount, BmpColour{10, 20, 30});
+  spec.pixels.assign(BmpRowBytes(8, bitCount) * 2, 0x11);
+  return spec;
+}
+
+template <typename Change>
+std::vector<std::uint8_t> Broken(BmpFileSpec spec, Change change) {
+  change(spec);
+  return BuildBmp(spec);
+}
+
+std::vector<RefusedCase> RefusedCases() {
+  std::vector<RefusedCase> cases;
+  cases.push_back({"TwoBitsPerPixel", BuildBmp(Plain(2))});
+  cases.push_back({"SevenBitsPerPixel", Broken(Plain(8), [](auto& s) { s.bitCount = 7; })});
+  cases.push_back({"SixtyFourBitsPerPixel", BuildBmp(Plain(64))});
+  cases.push_back({"ZeroBitsPerPixel", Broken(Plain(24), [](auto& s) { s.bitCount = 0; })});
+  cases.push_back({"EmbeddedJpeg", Broken(Plain(24), [](auto& s) { s.bitCount = 0; s.compression = kBmpJpeg; })});
+  cases.push_back({"EmbeddedPng", Broken(Plain(24), [](auto& s) { s.bitCount = 0; s.compression = kBmpPng; })});
+  cases.push_back({"Rle24", Broken(Plain(24), [](auto& s) { s.compression = kBmpJpeg; }), true});
+  cases.push_back({"HuffmanOneBit", Broken(Plain(1), [](auto& s) { s.compression = kBmpBitfields; }), true});
+  cases.push_back({"UnknownCompression", Broken(Plain(8), [](auto& s) { s.compression = 9; }), true});
+  cases.push_back({"Rle8AtFourBits", Broken(Plain(4), [](auto& s) { s.compression = kBmpRle8; }), true});
+  cases.push_back({"Rle4AtEightBits", Broken(Plain(8), [](auto& s) { s.compression = kBmpRle4; }), true});
+  cases.push_back({"ZeroWidth", Broken(Plain(24), [](auto& s) { s.width = 0; })});
+  cases.push_back({"NegativeWidth", Broken(Plain(24), [](auto& s) { s.width = -8; })});
+  cases.push_back({"ZeroHeight", Broken(Plain(24), [](auto& s) { s.height = 0; })});
+  cases.push_back({"ZeroPlanes", Broken(Plain(24), [](auto& s) { s.planes = 0; })});
+  cases.push_back({"TwoPlanes", Broken(Plain(24), [](auto& s) { s.planes = 2; })});
+  cases.push_back({"Os2V2ShortHeader", Broken(Plain(8), [](auto& s) { s.headerBytes = 16; })});
+  cases.push_back({"Os2V2Header", Broken(Plain(8), [](auto& s) { s.headerBytes = 64; })});
+  cases.push_back({"OddHeaderSize", Broken(Plain(8), [](auto& s) { s.headerBytes = 66; })});
+  cases.push_back({"AbsurdDimensions", Broken(Plain(24), [](auto& s) { s.width = 3000000; s.height = 2000000; })});
+  std::vector<std::uint8_t> notBm = BuildBmp(Plain(24));
+  notBm[1] = 'A';
+  cases.push_back({"NotBmSignature", notBm});
+  cases.push_back({"EmptyFile", {}});
+  std::vector<std::uint8_t> cutHeader = BuildBmp(Plain(24));
+  cutHeader.resize(30);
+  cases.push_back({"FileEndsInsideHeader", cutHeader, true});
+  return cases;
+}
+
+class LoadImageRefusalTest : public LeakCheckedTest,
+                             public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(LoadImageRefusalTest, GivesNone) {
+  if (GetParam().wineLoadsIt && RunningOnWine()) {
+    GTEST_SKIP() << "Wine's loader accepts this file; the platform's choice is not measured";
+  }
+  const TempFile temp(GetParam().file);
+  EXPECT_FALSE(LoadBmpFile(temp.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Refused, LoadImageRefusalTest, ::testing::ValuesIn(RefusedCases()),
+                         [](const ::testing::TestParamInfo<RefusedCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+class LoadImagePathTest : public LeakCheckedTest {};
+
+TEST_F(LoadImagePathTest, MissingFileGivesNone) {
+  const std::string missing =
+      (std::filesystem::temp_directory_path() / "varne_no_such_file.bmp").string();
+  EXPECT_FALSE(LoadBmpFile(missing));
+}
+
+TEST_F(LoadImagePathTest, DirectoryGivesNone) {
+  EXPECT_FALSE(LoadBmpFile(std::filesystem::temp_directory_path().string()));
+}
+
+TEST_F(LoadImagePathTest, LoadingLeavesTheFileAsItWas) {
+  BmpFileSpec spec = Plain(8);
+  const std::vector<std::uint8_t> bytes = BuildBmp(spec);
+  const TempFile temp(bytes);
+  const auto before = std::filesystem::last_write_time(temp.path());
+  {
+    const OwnedBitmap bitmap = LoadBmpFile(temp.path());
+    ASSERT_TRUE(bitmap);
+  }
+  EXPECT_EQ(std::filesystem::file_size(temp.path()), bytes.size());
+  EXPECT_EQ(std::filesystem::last_write_time(temp.path()), before);
+}
+
+}  // namespace
+}  // namespace varne::test

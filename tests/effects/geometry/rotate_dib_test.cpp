@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "effects/geometry/rotate_dib.h"
+#include "image/colour_order.h"
+#include "tests/image/dib32_test_support.h"
+#include "tests/support/live_objects.h"
+
+namespace varne::test {
+namespace {
+
+constexpr COLORREF kLightGrey = 0x00C0C0C0;  // red, green and blue 192
+
+// The turn written out as plainly as possible: every rounding through
+// std::nearbyint, every single-precision step through a float variable.
+struct Turned {
+  long long width = 0;
+  long long height = 0;
+  std::vector<DWORD> words;
+};
+
+long long Nearest(double value) { return static_cast<long long>(std::nearbyint(value)); }
+
+Turned ModelTurn(const std::vector<DWORD>& source, long long W, long long H, float angle,
+                 DWORD background) {
+  const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
+  const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
+  const float hs = static_cast<float>(static_cast<double>(H) * s);
+  const float ws = static_cast<float>(static_cast<double>(W) * s);
+  const long long xs[] = {0, Nearest(-static_cast<double>(H) * s),
+                          Nearest(static_cast<double>(W) * c - hs), Nearest(static_cast<double>(W) * c)};
+  const long long ys[] = {0, Nearest(static_cast<double>(H) * c),
+                          Nearest(static_cast<double>(H) * c + ws), Nearest(static_cast<double>(W) * s)};
+  long long minX = 0, maxX = 0, minY = 0, maxY = 0;
+  for (int k = 0; k < 4; ++k) {
+    minX = std::min(minX, xs[k]), maxX = std::max(maxX, xs[k]);
+    minY = std::min(minY, ys[k]), maxY = std::max(maxY, ys[k]);
+  }
+  Turned turned{maxX - minX, maxY - minY, {}};
+  for (long long i = 0; i < turned.height; ++i) {
+    for (long long j = 0; j < turned.width; ++j) {
+      const long long gx = j + minX, gy = i + minY;
+      const float gxc = static_cast<float>(static_cast<double>(gx) * c);
+      const float gxs = static_cast<float>(static_cast<double>(gx) * s);
+      const long long sx = Nearest(static_cast<double>(gy) * s + gxc);
+      const long long sy = Nearest(static_cast<double>(gy) * c - gxs);
+      turned.words.push_back(sx >= 0 && sx < W && sy >= 0 && sy < H ? source[sy * W + sx]
+                                                                     : background);
+    }
+  }
+  return turned;
+}
+
+class RotateDibTest : public LeakCheckedTest {};
+
+TEST_F(RotateDibTest, FortyFiveDegreesInSinglePrecision) {
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(DegreesToRadians(45.0f)), 0x3F490FDBu);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(std::sin(double{DegreesToRadians(45.0f)}))),
+            0x3F3504F3u);
+  EXPECT_EQ(DegreesToRadians(0.0f), 0.0f);
+  EXPECT_EQ(DegreesToRadians(-180.0f), -static_cast<float>(3.14159265358979323846));
+}
+
+TEST_F(RotateDibTest, SizesAtFortyFiveDegrees) {
+  struct Case {
+    int width, height, turnedWidth, turnedHeight;
+  };
+  for (const Case& size : {Case{100, 50, 106, 106}, Case{640, 480, 792, 792}, Case{3, 3, 4, 4},
+                           Case{1, 1, 2, 1}, Case{2, 1, 2, 2}}) {
+    const OwnedBitmap source = NewDib32(size.width, size.height);
+    const OwnedBitmap turned(RotateDib(source.get(), DegreesToRadians(45), kLightGrey));
+    ASSERT_TRUE(turned);
+    const BITMAP description = DescriptionOf(turned.get());
+    EXPECT_EQ(description.bmWidth, size.turnedWidth) << size.width << " x " << size.height;
+    EXPECT_EQ(description.bmHeight, size.turnedHeight) << size.width << " x " << size.height;
+  }
+}
+
+TEST_F(RotateDibTest, BackgroundTrianglesAreTheGreyWithAZeroFourthByte) {
+  // A source of the background's own colour but a set fourth byte, so no
+  // source pixel can pass for background.
+  const OwnedBitmap source = NewDib32(100, 50);
+  WriteWords(source.get(), std::vector<DWORD>(100 * 50, 0xFFC0C0C0));
+  const OwnedBitmap turned(RotateDib(source.get(), DegreesToRadians(45), kLightGrey));
+  ASSERT_TRUE(turned);
+  const std::vector<DWORD> words = WordsOf(turned.get());
+  ASSERT_EQ(words.size(), 106u * 106u);
+  std::size_t background = 0;
+  for (const DWORD word : words) {
+    ASSERT_TRUE(word == 0x00C0C0C0 || word == 0xFFC0C0C0) << std::hex << word;
+    background += word == 0x00C0C0C0;
+  }
+  // The four corners of the frame lie outside the turned rectangle, and
+  // the rectangle covers about its own area.
+  for (const std::size_t corner : {0u, 105u, 105u * 106u, 106u * 106u - 1}) {
+    EXPECT_EQ(words[corner], 0x00C0C0C0u) << corner;
+  }
+  EXPECT_NEAR(static_cast<double>(words.size() - background), 5000.0, 200.0);
+}
+
+TEST_F(RotateDibTest, SamplesExactlyAsTheFormulaOnRandomSizesAndAngles) {
+  struct Case {
+    int width, height;
+    float angle;
+  };
+  // First the cases where the details decide: at 30 degrees the sine is
+  // exactly 0.5 and ties to even matter; at about -5.53 radians a 45 x 38
+  // image is one row taller, and at about -5.87 radians a 61 x 44 image
+  // samples other columns, if the products are not rounded to single precision.
+  std::vector<Case> cases = {{7, 5, DegreesToRadians(30)},
+                             {45, 38, std::bit_cast<float>(0xC0B0F5C2u)},
+                             {61, 44, std::bit_cast<float>(0xC0BBD70Au)},
+                             {33, 20, DegreesToRadians(45)},
+                             {20, 33, DegreesToRadians(90)}};
+  std::mt19937 generator(2024);
+  while (cases.size() < 60) {
+    cases.push_back({1 + static_cast<int>(generator() % 48), 1 + static_cast<int>(generator() % 48),
+                     static_cast<float>(generator() % 1440) / 100.0f - 7.2f});
+  }
+  for (const Case& turn : cases) {
+    SCOPED_TRACE(::testing::Message() << turn.width << " x " << turn.height << " by " << turn.angle);
+    const COLORREF background = generator() & 0x00FFFFFFu;
+    const OwnedBitmap source = RandomDib32(turn.width, turn.height, generator());
+    const std::vector<DWORD> before = WordsOf(source.get());
+    const OwnedBitmap turned(RotateDib(source.get(), turn.angle, background));
+    ASSERT_TRUE(turned);
+    const Turned model =
+        ModelTurn(before, turn.width, turn.height, turn.angle, PixelFromColorref(background));
+    const BITMAP description = DescriptionOf(turned.get());
+    ASSERT_EQ(description.bmWidth, model.width);
+    ASSERT_EQ(description.bmHeight, model.height);
+    EXPECT_EQ(WordsOf(turned.get()), model.words);
+    EXPECT_EQ(WordsOf(source.get()), before) << "the source must stay as it was";
+  }
+}
+
+TEST_F(RotateDibTest, TurnsCounterClockwiseAsDisplayed) {
+  // A wide bar whose right end is red: turned counter-clockwise, that end
+  // rises (smaller display y) and stays to the right.
+  constexpr int kWidth = 40, kHeight = 6;
+  const OwnedBitmap source = NewDib32(kWidth, kHeight);
+  std::vector<DWORD> words(kWidth * kHeight, 0x000000FF);
+  for (int y = 0; y < kHeight; ++y) words[y * kWidth + kWidth - 1] = 0x00FF0000;
+  WriteWords(source.get(), words);
+  const OwnedBitmap turned(RotateDib(source.get(), DegreesToRadians(45), kLightGrey));
+  ASSERT_TRUE(turned);
+  const BITMAP description = DescriptionOf(turned.get());
+
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ previous = SelectObject(dc, turned.get());
+  double redX = 0, redY = 0, blueX = 0, blueY = 0;
+  int reds = 0, blues = 0;
+  for (int y = 0; y < description.bmHeight; ++y) {
+    for (int x = 0; x < description.bmWidth; ++x) {
+      const COLORREF colour = GetPixel(dc, x, y);
+      if (colour == RGB(255, 0, 0)) redX += x, redY += y, ++reds;
+      if (colour == RGB(0, 0, 255)) blueX += x, blueY += y, ++blues;
+    }
+  }
+  SelectObject(dc, previous);
+  DeleteDC(dc);
+  ASSERT_GT(reds, 0);
+  ASSERT_GT(blues, 0);
+  EXPECT_LT(redY / reds, blueY / blues - 5) << "the red end must be higher on screen";
+  EXPECT_GT(redX / reds, blueX / blues + 5);
+}
+
+TEST_F(RotateDibTest, RefusesWhatIsNotADib32OrNotAnAngle) {
+  EXPECT_EQ(RotateDib(nullptr, 1.0f, kLightGrey), nullptr);
+  const OwnedBitmap source = RandomDib32(5, 4, 3);
+  for (const float angle : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity()}) {
+    EXPECT_EQ(RotateDib(source.get(), angle, kLightGrey), nullptr) << angle;
+  }
+  // Masked words are not 0x00RRGGBB: the turn could not keep them whole.
+  struct {
+    BITMAPINFOHEADER header;
+    DWORD masks[3];
+  } masked{{sizeof(BITMAPINFOHEADER), 5, 4, 1, 32, BI_BITFIELDS, 0, 0, 0, 0, 0},
+           {0x000000FF, 0x0000FF00, 0x00FF0000}};
+  void* bits = nullptr;
+  const OwnedBitmap section(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&masked),
+                                             DIB_RGB_COLORS, &bits, nullptr, 0));
+  ASSERT_TRUE(section);
+  EXPECT_EQ(RotateDib(section.get(), 1.0f, kLightGrey), nullptr);
+}
+
+}  // namespace
+}  // namespace varne::test

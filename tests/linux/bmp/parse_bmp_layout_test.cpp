@@ -1,0 +1,168 @@
+// The decoder's judgement of headers: what each hostile or unusual field
+// leads to, checked on the layout before any pixel memory exists.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "platform/bmp/bmp_decoder.h"
+#include "tests/support/bmp_writer.h"
+
+namespace varne::bmp {
+namespace {
+
+using test::BmpFileSpec;
+using test::BuildBmp;
+
+BmpFileSpec Plain(int bitCount, std::int32_t width = 4, std::int32_t height = 3) {
+  BmpFileSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.bitCount = static_cast<std::uint16_t>(bitCount);
+  if (bitCount <= 8) spec.palette.assign(std::size_t{1} << bitCount, test::BmpColour{1, 2, 3});
+  spec.pixels.assign(test::BmpRowBytes(width > 0 ? width : 1, bitCount) * 3, 0x5A);
+  return spec;
+}
+
+std::variant<BmpLayout, DecodeError> Parse(const BmpFileSpec& spec) {
+  return ParseBmpLayout(BuildBmp(spec));
+}
+
+DecodeError ErrorOf(const BmpFileSpec& spec) {
+  const auto result = Parse(spec);
+  EXPECT_TRUE(std::holds_alternative<DecodeError>(result));
+  return std::holds_alternative<DecodeError>(result) ? std::get<DecodeError>(result)
+                                                     : DecodeError::kNotBitmap;
+}
+
+BmpLayout LayoutOf(const BmpFileSpec& spec) {
+  auto result = Parse(spec);
+  EXPECT_TRUE(std::holds_alternative<BmpLayout>(result));
+  return std::holds_alternative<BmpLayout>(result) ? std::get<BmpLayout>(result) : BmpLayout{};
+}
+
+TEST(ParseBmpLayoutTest, RefusesDimensionsWithoutAPositiveCounterpartOrOverTheCap) {
+  BmpFileSpec spec = Plain(24);
+  spec.height = INT32_MIN;
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadDimensions);
+  spec.height = 1;
+  spec.width = INT32_MAX;
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kTooLarge);
+  // 20000 x 20000 at 32 bits is 1.6 GB: a tiny file must not ask for that.
+  spec = Plain(32);
+  spec.width = 20000;
+  spec.height = -20000;
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kTooLarge);
+}
+
+TEST(ParseBmpLayoutTest, RefusesPixelOffsetsOutsideTheData) {
+  BmpFileSpec spec = Plain(8);
+  const std::size_t size = BuildBmp(spec).size();
+  spec.pixelOffset = static_cast<std::uint32_t>(size) + 10;  // past the end
+  spec.pixels.clear();
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadPixelOffset);
+  spec = Plain(8);
+  spec.pixelOffset = 20;  // inside the info header
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadPixelOffset);
+  spec.pixelOffset = 0;
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadPixelOffset);
+}
+
+TEST(ParseBmpLayoutTest, RefusesMasksThatOverlapSpillOrHaveGaps) {
+  BmpFileSpec spec = Plain(16);
+  spec.compression = test::kBmpBitfields;
+  spec.masks = {0xF800, 0x0FE0, 0x001F, 0};
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadMasks);
+  spec.masks = {0x1F800, 0x07E0, 0x001F, 0};  // red past 16 bits
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadMasks);
+  spec.masks = {0xF000, 0x0A00, 0x001F, 0};  // green with a gap
+  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadMasks);
+}
+
+TEST(ParseBmpLayoutTest, AllZeroMasksMeanTheDefaults) {
+  BmpFileSpec spec = Plain(16);
+  spec.compression = test::kBmpBitfields;
+  const BmpLayout sixteen = LayoutOf(spec);
+  EXPECT_EQ(sixteen.sectionCompression, static_cast<DWORD>(BI_BITFIELDS));
+  EXPECT_EQ(sixteen.masks, (std::array<std::uint32_t, 3>{0x7C00, 0x03E0, 0x001F}));
+  EXPECT_EQ(sixteen.encoding, PixelEncoding::kRows);
+  spec = Plain(32);
+  spec.compression = test::kBmpBitfields;
+  const BmpLayout thirtyTwo = LayoutOf(spec);
+  EXPECT_EQ(thirtyTwo.sectionCompression, static_cast<DWORD>(BI_RGB));
+  EXPECT_EQ(thirtyTwo.encoding, PixelEncoding::kRows);
+}
+
+TEST(ParseBmpLayoutTest, PaletteIsCutToTheDepthAndToTheGapBeforeThePixels) {
+  BmpFileSpec spec = Plain(4);
+  spec.coloursUsed = 0xFFFFFFFFu;
+  EXPECT_EQ(LayoutOf(spec).colours.size(), 16u);
+
+  // 256 entries claimed, room for 100 before the pixels: the rest black,
+  // never the pixel bytes read as colours.
+  spec = Plain(8);
+  spec.palette.assign(100, test::BmpColour{200, 150, 100});
+  spec.coloursUsed = 0;
+  const BmpLayout layout = LayoutOf(spec);
+  ASSERT_EQ(layout.colours.size(), 256u);
+  EXPECT_EQ(layout.colours[99].rgbRed, 200);
+  EXPECT_EQ(layout.colours[100].rgbRed, 0);
+  EXPECT_EQ(layout.colours[255].rgbBlue, 0);
+}
+
+TEST(ParseBmpLayoutTest, CoreHeaderPaletteHasThreeByteEntries) {
+  BmpFileSpec spec = Plain(8);
+  spec.headerBytes = 12;
+  spec.palette = {{10, 20, 30}, {40, 50, 60}};
+  const BmpLayout layout = LayoutOf(spec);
+  ASSERT_EQ(layout.colours.size(), 256u);
+  EXPECT_EQ(layout.colours[1].rgbRed, 40);
+  EXPECT_EQ(layout.colours[1].rgbGreen, 50);
+  EXPECT_EQ(layout.colours[1].rgbBlue, 60);
+  EXPECT_EQ(layout.colours[2].rgbRed, 0);
+}
+
+TEST(ParseBmpLayoutTest, LargeHeadersReadTheirMasksFromInside) {
+  for (const std::uint32_t header : {52u, 56u, 108u, 124u}) {
+    SCOPED_TRACE(header);
+    BmpFileSpec spec = Plain(16);
+    spec.headerBytes = header;
+    spec.compression = test::kBmpBitfields;
+    spec.masks = {0xF800, 0x07E0, 0x001F, 0};
+    EXPECT_EQ(LayoutOf(spec).masks, (std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F}));
+  }
+}
+
+TEST(ParseBmpLayoutTest, EveryFileEndInsideTheHeadersIsATruncatedHeader) {
+  const std::vector<std::uint8_t> whole = BuildBmp(Plain(8));
+  for (std::size_t size = 2; size < 14 + 40; ++size) {
+    const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(size));
+    const auto result = ParseBmpLayout(cut);
+    ASSERT_TRUE(std::holds_alternative<DecodeError>(result)) << size;
+    // The header size field itself is only complete at 18 bytes.
+    EXPECT_EQ(std::get<DecodeError>(result), DecodeError::kTruncatedHeader) << size;
+  }
+}
+
+TEST(DecodeBmpTest, TopDownRleIsDecodedAndFlipped) {
+  BmpFileSpec spec = Plain(8, 4, -2);
+  spec.compression = test::kBmpRle8;
+  spec.pixels = test::RleStream(8).Run(4, 7).EndOfLine().Run(2, 9).EndOfBitmap().bytes();
+  const auto decoded = DecodeBmp(BuildBmp(spec));
+  ASSERT_TRUE(std::holds_alternative<DecodedBmp>(decoded));
+  const DecodedBmp& bmp = std::get<DecodedBmp>(decoded);
+  // First stored row is the top one, which lands last in a bottom-up section.
+  EXPECT_EQ(bmp.bits, (std::vector<std::uint8_t>{9, 9, 0, 0, 7, 7, 7, 7}));
+}
+
+TEST(DecodeBmpTest, RowPaddingOfUncompressedFilesIsCopiedButRleNeverWritesPastTheWidth) {
+  // Odd width at 4 bits: the last byte of each row holds one pixel.
+  BmpFileSpec spec = Plain(4, 3, 1);
+  spec.compression = test::kBmpRle4;
+  spec.pixels = test::RleStream(4).Run(8, 0xAB).EndOfBitmap().bytes();
+  const auto decoded = DecodeBmp(BuildBmp(spec));
+  ASSERT_TRUE(std::holds_alternative<DecodedBmp>(decoded));
+  EXPECT_EQ(std::get<DecodedBmp>(decoded).bits, (std::vector<std::uint8_t>{0xAB, 0xA0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace varne::bmp

@@ -1,0 +1,127 @@
+// The row kernels, fast paths included, against the one reference
+// evaluator, for all 256 codes; and the reference against the codes'
+// documented formulas.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "platform/raster/gdi.h"
+#include "platform/raster/rop3.h"
+#include "platform/raster/rop_rows.h"
+
+namespace varne::raster {
+namespace {
+
+std::vector<std::uint32_t> RandomWords32(std::mt19937& random, std::size_t count) {
+  std::vector<std::uint32_t> words(count);
+  for (std::uint32_t& word : words) word = static_cast<std::uint32_t>(random());
+  return words;
+}
+
+std::vector<std::uint64_t> RandomWords64(std::mt19937_64& random, std::size_t count) {
+  std::vector<std::uint64_t> words(count);
+  for (std::uint64_t& word : words) word = random();
+  return words;
+}
+
+TEST(Rop3, ReferenceMatchesTheDocumentedFormulas) {
+  std::mt19937 random(1);
+  for (int trial = 0; trial < 200; ++trial) {
+    const auto p = static_cast<std::uint32_t>(random());
+    const auto s = static_cast<std::uint32_t>(random());
+    const auto d = static_cast<std::uint32_t>(random());
+    EXPECT_EQ(EvaluateRop3<std::uint32_t>(RopIndex(SRCCOPY), p, s, d), s);
+    EXPECT_EQ(EvaluateRop3<std::uint32_t>(RopIndex(MERGEPAINT), p, s, d), ~s | d);
+    EXPECT_EQ(EvaluateRop3<std::uint32_t>(RopIndex(SRCAND), p, s, d), s & d);
+    EXPECT_EQ(EvaluateRop3<std::uint32_t>(RopIndex(0x00B8074A), p, s, d), ((d ^ p) & s) ^ p);
+    EXPECT_EQ(EvaluateRop3<std::uint32_t>(RopIndex(PATINVERT), p, s, d), p ^ d);
+    EXPECT_EQ(EvaluateRop3<std::uint32_t>(RopIndex(DSTINVERT), p, s, d), ~d);
+    EXPECT_EQ(EvaluateRop3<std::uint32_t>(RopIndex(SRCERASE), p, s, d), s & ~d);
+    EXPECT_EQ(EvaluateRop3<std::uint32_t>(RopIndex(WHITENESS), p, s, d), 0xFFFFFFFFu);
+  }
+}
+
+TEST(Rop3, KnowsWhichCodesReadTheSource) {
+  EXPECT_TRUE(RopUsesSource(RopIndex(SRCCOPY)));
+  EXPECT_TRUE(RopUsesSource(RopIndex(0x00B8074A)));
+  EXPECT_FALSE(RopUsesSource(RopIndex(PATCOPY)));
+  EXPECT_FALSE(RopUsesSource(RopIndex(DSTINVERT)));
+  EXPECT_FALSE(RopUsesSource(RopIndex(WHITENESS)));
+  int withoutSource = 0;
+  for (int index = 0; index < 256; ++index) withoutSource += !RopUsesSource(static_cast<std::uint8_t>(index));
+  EXPECT_EQ(withoutSource, 16);  // the functions of P and D alone
+}
+
+TEST(RopRows, EveryCodeOnPixelsMatchesTheReference) {
+  std::mt19937 random(2);
+  for (int index = 0; index < 256; ++index) {
+    const auto code = static_cast<std::uint8_t>(index);
+    const auto p = static_cast<std::uint32_t>(random());
+    const std::vector<std::uint32_t> s = RandomWords32(random, 37);
+    std::vector<std::uint32_t> fast = RandomWords32(random, 37);
+    std::vector<std::uint32_t> expected = fast;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      expected[i] = EvaluateRop3<std::uint32_t>(code, p, s[i], expected[i]);
+    }
+    std::vector<std::uint32_t> general = fast;
+    CombineRow32(code, p, s.data(), fast.data(), fast.size());
+    CombineRow32General(code, p, s.data(), general.data(), general.size());
+    EXPECT_EQ(fast, expected) << "code " << index;
+    EXPECT_EQ(general, expected) << "code " << index;
+  }
+}
+
+TEST(RopRows, EveryCodeOnMonochromeWordsKeepsBitsOutsideTheMasks) {
+  std::mt19937_64 random(3);
+  for (int index = 0; index < 256; ++index) {
+    const auto code = static_cast<std::uint8_t>(index);
+    for (const std::size_t count : {std::size_t{1}, std::size_t{2}, std::size_t{5}}) {
+      const std::uint64_t p = random() % 2 ? ~std::uint64_t{0} : 0;
+      const std::uint64_t firstMask = ~std::uint64_t{0} << (random() % 64);
+      const std::uint64_t lastMask = ~std::uint64_t{0} >> (random() % 64);
+      const std::vector<std::uint64_t> s = RandomWords64(random, count);
+      const std::vector<std::uint64_t> before = RandomWords64(random, count);
+      std::vector<std::uint64_t> expected = before;
+      for (std::size_t i = 0; i < count; ++i) {
+        std::uint64_t mask = ~std::uint64_t{0};
+        if (i == 0) mask &= firstMask;
+        if (i + 1 == count) mask &= lastMask;
+        const std::uint64_t result = EvaluateRop3<std::uint64_t>(code, p, s[i], before[i]);
+        expected[i] = (before[i] & ~mask) | (result & mask);
+      }
+      std::vector<std::uint64_t> fast = before;
+      std::vector<std::uint64_t> general = before;
+      CombineWords(code, p, s.data(), fast.data(), count, firstMask, lastMask);
+      CombineWordsGeneral(code, p, s.data(), general.data(), count, firstMask, lastMask);
+      EXPECT_EQ(fast, expected) << "code " << index << ", " << count << " words";
+      EXPECT_EQ(general, expected) << "code " << index << ", " << count << " words";
+    }
+  }
+}
+
+TEST(RopRows, ExpandedMaskRowsMatchExpandingFirst) {
+  std::mt19937_64 random(4);
+  for (int index = 0; index < 256; ++index) {
+    const auto code = static_cast<std::uint8_t>(index);
+    const std::vector<std::uint64_t> bits = RandomWords64(random, 4);
+    const std::size_t first = random() % 100;
+    const std::size_t count = 1 + random() % (256 - first - 1);
+    const auto p = static_cast<std::uint32_t>(random());
+    const auto one = static_cast<std::uint32_t>(random());
+    const auto zero = static_cast<std::uint32_t>(random());
+    std::vector<std::uint32_t> actual(count);
+    for (std::uint32_t& value : actual) value = static_cast<std::uint32_t>(random());
+    std::vector<std::uint32_t> expected = actual;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t at = first + i;
+      const std::uint32_t s = (bits[at / 64] >> (at % 64)) & 1 ? one : zero;
+      expected[i] = EvaluateRop3<std::uint32_t>(code, p, s, expected[i]);
+    }
+    CombineExpandedRow32(code, p, bits.data(), first, one, zero, actual.data(), count);
+    EXPECT_EQ(actual, expected) << "code " << index << " from bit " << first << ", " << count;
+  }
+}
+
+}  // namespace
+}  // namespace varne::raster

@@ -1,0 +1,109 @@
+// DrawStateA's disabled style against a model of the measured behaviour:
+// pixels that are not exactly white are ink; ink is drawn in the 3D
+// highlight colour one pixel down and right, then in the shadow colour in
+// place; everything else keeps its colour. Colours come from GetSysColor,
+// which differs between Windows and Wine.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "tests/raster/test_surfaces.h"
+#include "tests/support/live_objects.h"
+
+namespace varne::test {
+namespace {
+
+struct Shape {
+  std::string name;
+  std::vector<std::string> rows;  // '#' ink (black), '.' white, '~' almost white
+};
+
+std::vector<Shape> Shapes() {
+  return {
+      {"Dot", {"...", ".#.", "..."}},
+      {"Bar", {"####", "####"}},
+      {"Diagonal", {"#....", ".#...", "..#..", "...#.", "....#"}},
+      {"AlmostWhiteIsInk", {"~.", ".~"}},
+      {"Ring", {".###.", "#...#", "#...#", ".###."}},
+  };
+}
+
+TestSurface ImageOf(const Shape& shape) {
+  TestSurface image;
+  image.depth = Depth::kDib32;
+  image.height = static_cast<int>(shape.rows.size());
+  image.width = static_cast<int>(shape.rows[0].size());
+  for (const std::string& row : shape.rows) {
+    for (char c : row) image.values.push_back(c == '#' ? 0 : c == '~' ? 0x00FFFEFF : 0x00FFFFFF);
+  }
+  return image;
+}
+
+TestSurface ModelDisabled(const TestSurface& target, const TestSurface& image, int x, int y) {
+  TestSurface result = target;
+  const std::uint32_t highlight = SwapRedBlue(GetSysColor(COLOR_3DHILIGHT));
+  const std::uint32_t shadow = SwapRedBlue(GetSysColor(COLOR_3DSHADOW));
+  for (const auto& [offset, colour] : {std::pair{1, highlight}, std::pair{0, shadow}}) {
+    for (int j = 0; j < image.height; ++j) {
+      for (int i = 0; i < image.width; ++i) {
+        const int tx = x + i + offset;
+        const int ty = y + j + offset;
+        if ((image.At(i, j) & 0x00FFFFFF) == 0x00FFFFFF) continue;
+        if (tx < 0 || ty < 0 || tx >= target.width || ty >= target.height) continue;
+        result.At(tx, ty) = colour;
+      }
+    }
+  }
+  return result;
+}
+
+class DrawStateDisabled : public LeakCheckedTest, public testing::WithParamInterface<Shape> {};
+
+TEST_P(DrawStateDisabled, PaintsHighlightThenShadowWhereTheImageIsNotWhite) {
+  const Shape& shape = GetParam();
+  std::mt19937 random(static_cast<unsigned>(shape.name.size()));
+  const TestSurface image = ImageOf(shape);
+  // Placed inside, and across the top-left and bottom-right edges.
+  for (const auto& [x, y] : {std::pair{2, 1}, std::pair{-1, -1}, std::pair{5, 4}}) {
+    const std::vector<COLORREF> colours = {RGB(10, 20, 30), RGB(200, 100, 50), 0x00FFFFFF};
+    TestSurface target = RandomSurface(random, Depth::kDib32, 9, 7, colours);
+    target.topDown = false;
+    HBITMAP targetBitmap = CreatePlatformBitmap(target);
+    HBITMAP imageBitmap = CreatePlatformBitmap(image);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, targetBitmap);
+    EXPECT_TRUE(DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(imageBitmap), 0, x, y,
+                           image.width, image.height, DST_BITMAP | DSS_DISABLED));
+    const std::vector<std::uint32_t> actual = ReadBack(targetBitmap, target, dc);
+    const TestSurface expected = ModelDisabled(target, image, x, y);
+    ASSERT_EQ(actual.size(), expected.values.size());
+    for (int py = 0; py < target.height; ++py) {
+      for (int px = 0; px < target.width; ++px) {
+        // The fourth byte of painted pixels is the platform's business.
+        EXPECT_EQ(actual[static_cast<std::size_t>(py) * target.width + px] & 0x00FFFFFF,
+                  expected.At(px, py) & 0x00FFFFFF)
+            << shape.name << " at (" << x << "," << y << "), pixel (" << px << "," << py << ")";
+      }
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(targetBitmap);
+    DeleteObject(imageBitmap);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, DrawStateDisabled, testing::ValuesIn(Shapes()),
+                         [](const testing::TestParamInfo<Shape>& info) { return info.param.name; });
+
+TEST(SystemColours, ThreeDeeColoursAreTheDefaults) {
+  EXPECT_EQ(GetSysColor(COLOR_3DHILIGHT), 0x00FFFFFFu);
+  const DWORD shadow = GetSysColor(COLOR_3DSHADOW);
+  // Windows' grey is 0x00A0A0A0; Wine keeps an older 0x00A6A6A6.
+  EXPECT_TRUE(shadow == 0x00A0A0A0u || shadow == 0x00A6A6A6u) << std::hex << shadow;
+}
+
+}  // namespace
+}  // namespace varne::test

@@ -1,0 +1,187 @@
+#include "tests/support/bmp_writer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace varne::test {
+namespace {
+
+constexpr std::size_t kFileHeaderBytes = 14;
+constexpr std::uint8_t kGapFiller = 0xA5;  // visible garbage, never valid pixels by chance
+
+void PutU16(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  out.push_back(static_cast<std::uint8_t>(value));
+  out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  PutU16(out, value & 0xFFFF);
+  PutU16(out, value >> 16);
+}
+
+void PatchU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+bool HasBitfieldCompression(const BmpFileSpec& spec) {
+  return spec.compression == kBmpBitfields || spec.compression == kBmpAlphaBitfields;
+}
+
+void PutCoreHeader(std::vector<std::uint8_t>& out, const BmpFileSpec& spec) {
+  PutU32(out, 12);
+  PutU16(out, static_cast<std::uint32_t>(spec.width) & 0xFFFF);
+  PutU16(out, static_cast<std::uint32_t>(spec.height) & 0xFFFF);
+  PutU16(out, spec.planes);
+  PutU16(out, spec.bitCount);
+}
+
+// The 40-byte fields, then whatever the larger header holds: masks first,
+// then colour-space fields left zero.
+void PutInfoHeader(std::vector<std::uint8_t>& out, const BmpFileSpec& spec) {
+  const std::size_t start = out.size();
+  PutU32(out, spec.headerBytes);
+  PutU32(out, static_cast<std::uint32_t>(spec.width));
+  PutU32(out, static_cast<std::uint32_t>(spec.height));
+  PutU16(out, spec.planes);
+  PutU16(out, spec.bitCount);
+  PutU32(out, spec.compression);
+  PutU32(out, spec.imageBytes.value_or(static_cast<std::uint32_t>(spec.pixels.size())));
+  PutU32(out, 2835);  // 72 dpi, in pixels per metre
+  PutU32(out, 2835);
+  PutU32(out, spec.coloursUsed.value_or(static_cast<std::uint32_t>(spec.palette.size())));
+  PutU32(out, 0);
+  for (const std::uint32_t mask : spec.masks) {
+    if (out.size() - start + 4 > spec.headerBytes) break;
+    PutU32(out, mask);
+  }
+  while (out.size() - start < spec.headerBytes) out.push_back(0);
+  if (spec.headerBytes == 40 && HasBitfieldCompression(spec)) {
+    const int count = spec.compression == kBmpAlphaBitfields ? 4 : 3;
+    for (int i = 0; i < count; ++i) PutU32(out, spec.masks[i]);
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildBmp(const BmpFileSpec& spec) {
+  std::vector<std::uint8_t> out;
+  out.push_back('B');
+  out.push_back('M');
+  PutU32(out, 0);  // file size, patched below
+  PutU32(out, 0);  // reserved
+  PutU32(out, 0);  // pixel offset, patched below
+  if (spec.headerBytes == 12) {
+    PutCoreHeader(out, spec);
+  } else {
+    PutInfoHeader(out, spec);
+  }
+  const std::size_t headersEnd = out.size();
+  for (const BmpColour& colour : spec.palette) {
+    out.push_back(colour.blue);
+    out.push_back(colour.green);
+    out.push_back(colour.red);
+    if (spec.headerBytes != 12) out.push_back(0);
+  }
+  const std::size_t offset = spec.pixelOffset.value_or(static_cast<std::uint32_t>(out.size()));
+  // Pixels may overlap the palette but never the headers: an offset into
+  // them is stored as given, with the pixels after the palette.
+  const std::size_t placed = offset < headersEnd ? out.size() : offset;
+  if (placed > out.size()) out.resize(placed, kGapFiller);
+  out.resize(std::max(out.size(), placed + spec.pixels.size()));
+  std::copy(spec.pixels.begin(), spec.pixels.end(), out.begin() + static_cast<long>(placed));
+  PatchU32(out, 2, static_cast<std::uint32_t>(out.size()));
+  PatchU32(out, 10, static_cast<std::uint32_t>(offset));
+  return out;
+}
+
+std::size_t BmpRowBytes(std::int32_t width, int bitCount) {
+  return ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
+}
+
+std::vector<std::uint8_t> PackRows(std::int32_t width, std::int32_t height, int bitCount,
+                                   bool topDown,
+                                   const std::function<std::uint32_t(int x, int y)>& valueAt) {
+  const std::size_t rowBytes = BmpRowBytes(width, bitCount);
+  std::vector<std::uint8_t> out(rowBytes * height, 0);
+  for (int stored = 0; stored < height; ++stored) {
+    const int y = topDown ? stored : height - 1 - stored;
+    std::uint8_t* row = out.data() + rowBytes * stored;
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t value = valueAt(x, y);
+      if (bitCount < 8) {
+        const int perByte = 8 / bitCount;
+        const int shift = 8 - bitCount * (x % perByte + 1);  // leftmost pixel in the high bits
+        row[x / perByte] |= static_cast<std::uint8_t>((value & ((1u << bitCount) - 1)) << shift);
+      } else {
+        const int bytes = bitCount / 8;
+        for (int i = 0; i < bytes; ++i) {
+          row[x * bytes + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        }
+      }
+    }
+  }
+  return out;
+}
+
+RleStream& RleStream::Run(int count, std::uint8_t value) {
+  bytes_.push_back(static_cast<std::uint8_t>(count));
+  bytes_.push_back(value);
+  return *this;
+}
+
+RleStream& RleStream::Absolute(const std::vector<std::uint8_t>& indices) {
+  bytes_.push_back(0);
+  bytes_.push_back(static_cast<std::uint8_t>(indices.size()));
+  std::size_t written = 0;
+  if (rle4_) {
+    for (std::size_t i = 0; i < indices.size(); i += 2) {
+      const std::uint8_t low = i + 1 < indices.size() ? (indices[i + 1] & 0x0F) : 0;
+      bytes_.push_back(static_cast<std::uint8_t>((indices[i] << 4) | low));
+      ++written;
+    }
+  } else {
+    bytes_.insert(bytes_.end(), indices.begin(), indices.end());
+    written = indices.size();
+  }
+  if (written % 2 != 0) bytes_.push_back(0);
+  return *this;
+}
+
+RleStream& RleStream::EndOfLine() { return Bytes({0, 0}); }
+RleStream& RleStream::EndOfBitmap() { return Bytes({0, 1}); }
+RleStream& RleStream::Delta(std::uint8_t right, std::uint8_t up) {
+  return Bytes({0, 2, right, up});
+}
+
+RleStream& RleStream::Bytes(std::initializer_list<std::uint8_t> raw) {
+  bytes_.insert(bytes_.end(), raw.begin(), raw.end());
+  return *this;
+}
+
+bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+  std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}
+
+TempFile::TempFile(std::span<const std::uint8_t> bytes) {
+  // Time and a counter keep names apart across tests and concurrent runs.
+  static std::atomic<unsigned> counter{0};
+  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+  const std::string name = "varne_" + std::to_string(ticks) + "_" +
+                           std::to_string(counter.fetch_add(1)) + ".bmp";
+  std::error_code error;
+  path_ = (std::filesystem::temp_directory_path(error) / name).string();
+  WriteFileBytes(path_, bytes);
+}
+
+TempFile::~TempFile() {
+  std::error_code error;
+  std::filesystem::remove(std::filesystem::path(path_), error);
+}
+
+}  // namespace varne::test
