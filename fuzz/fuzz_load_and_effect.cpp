@@ -1,0 +1,70 @@
+// Whatever loads, through the rest of the system: LoadImageA on the input,
+// NormalizeTo32Bpp, then one effect chosen by the input's last byte (a BMP
+// decoder ignores trailing bytes, so the choice does not disturb the file).
+// Besides sanitizer reports, every object the run creates must be released
+// by the time it ends.
+#include <cstddef>
+#include <cstdint>
+
+#include "effects/geometry/rotate_dib.h"
+#include "effects/pixel/pixel_effects.h"
+#include "effects/raster/raster_ops.h"
+#include "fuzz/fuzz_report.h"
+#include "fuzz/memory_file.h"
+#include "image/bitmap_loader.h"
+#include "image/dib32.h"
+#include "platform/raster/live_objects.h"
+#include "platform/win32.h"
+
+namespace {
+
+using varne::fuzz::Check;
+
+void Release(HBITMAP image) {
+  if (image != nullptr) Check(DeleteObject(image) == TRUE, "a result can be released");
+}
+
+// Runs effect `choice` on `image` and releases everything, the input too.
+void RunEffect(HBITMAP image, std::uint8_t choice) {
+  const int t = choice;  // a threshold that varies with the input
+  switch (choice % 8) {
+    case 0: Check(GrayScaleDib(image) == image, "GrayScaleDib works in place"); break;
+    case 1: Check(ThresholdDib(image, t - 128) == image, "ThresholdDib works in place"); break;
+    case 2: Check(InvertDib(image) == image, "InvertDib works in place"); break;
+    case 3: Release(RotateDib(image, DegreesToRadians(45), 0x00C0C0C0)); break;
+    case 4: EdgesDib(image, 127); break;
+    case 5: {
+      // On success Emboss has released its input itself.
+      const HBITMAP embossed = EmbossDib(image, -128);
+      if (embossed != nullptr) {
+        Release(embossed);
+        return;
+      }
+      break;
+    }
+    case 6: Release(WatermarkDib(image, image, 1, 0, 0, 0x00FF8080, 0x00A00000)); break;
+    default: Release(SkinDib(image, image, 0, 0x00FF8080, 0x00A00000)); break;
+  }
+  Release(image);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static varne::fuzz::MemoryFile file;
+  if (size == 0) return 0;
+  const varne::raster::LiveObjects before = varne::raster::CountLiveObjects();
+  file.Write(data, size);
+  const auto loaded = static_cast<HBITMAP>(
+      LoadImageA(nullptr, file.Path(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (loaded != nullptr) {
+    const HBITMAP image = NormalizeTo32Bpp(loaded);
+    if (image != nullptr) {
+      Dib32Pixels pixels{};
+      Check(ReadDib32Pixels(image, &pixels), "a normalised image is a Dib32");
+      RunEffect(image, data[size - 1]);
+    }
+  }
+  Check(varne::raster::CountLiveObjects() == before, "the run released everything it made");
+  return 0;
+}

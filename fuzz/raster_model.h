@@ -1,0 +1,71 @@
+// A brute-force, one-pixel-at-a-time model of the raster operations the
+// system relies on, written from the platform's documented behaviour and
+// sharing no code with the raster layer, so the differential fuzzer can
+// compare the two on random bitmaps.
+//
+// Rules the model follows (where the platform leaves a choice, the rule the
+// system was built to):
+//  - pixels are raw values in the bitmap's own format: a palette index, the
+//    packed mask bits, 24 bits of blue-green-red, or a monochrome bit;
+//  - a raw value's colour goes through the colour table (entries past the
+//    table are black) or the masks, a narrow channel widened by repeating
+//    its bits, a channel wider than 8 bits keeping its top 8;
+//  - a colour becomes a raw value by truncating each channel to its mask,
+//    by the nearest palette entry (squared distance, the lowest index on a
+//    tie), or for a monochrome bitmap by white if nearer white than black;
+//  - BitBlt evaluates the ternary code on whole raw words and stores the
+//    bits the depth holds; two bitmaps of the same depth and colour table or
+//    masks exchange raw values untouched (all 32 bits at 32 bpp).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/win32.h"
+
+namespace varne::fuzz {
+
+struct ModelBitmap {
+  bool monochrome = false;  // CreateBitmap, not a DIB section
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 1;
+  bool topDown = false;
+  std::array<std::uint32_t, 3> masks{};  // red, green, blue at 16 and 32 bpp
+  std::vector<RGBQUAD> colours;          // 2^bpp entries at 1, 4 and 8 bpp
+  std::vector<std::uint32_t> raw;        // display order: row 0 at the top
+
+  std::uint32_t& At(int x, int y) {
+    return raw[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(x)];
+  }
+  std::uint32_t At(int x, int y) const {
+    return raw[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(x)];
+  }
+};
+
+struct ModelDc {
+  ModelBitmap* bitmap = nullptr;
+  COLORREF background = 0x00FFFFFF;
+  COLORREF text = 0;
+  COLORREF brush = 0x00FFFFFF;  // the white stock brush a new DC holds
+};
+
+COLORREF ModelColourOf(const ModelBitmap& bitmap, std::uint32_t raw);
+std::uint32_t ModelRawOf(const ModelBitmap& bitmap, COLORREF colour);
+bool ModelSameFormat(const ModelBitmap& a, const ModelBitmap& b);
+// Whether the model knows how colours are stored into this bitmap.
+bool ModelCanStoreInto(const ModelBitmap& bitmap);
+
+// Results as the platform gives them; false where the call fails.
+bool ModelBitBlt(ModelDc& destination, std::int64_t x, std::int64_t y, std::int64_t width,
+                 std::int64_t height, const ModelDc* source, std::int64_t sourceX,
+                 std::int64_t sourceY, DWORD rop);
+COLORREF ModelGetPixel(const ModelDc& dc, std::int64_t x, std::int64_t y);
+void ModelDrawDisabled(ModelDc& destination, const ModelBitmap& image, std::int64_t x,
+                       std::int64_t y, int width, int height, COLORREF highlight,
+                       COLORREF shadow);
+
+}  // namespace varne::fuzz
