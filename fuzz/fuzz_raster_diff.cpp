@@ -298,16 +298,18 @@ DWORD RandomRop(FuzzedDataProvider& input) {
   return (DWORD{input.ConsumeIntegral<std::uint8_t>()} << 16) | input.ConsumeIntegral<WORD>();
 }
 
-bool UsesPattern(DWORD rop) {
-  const unsigned index = (rop >> 16) & 0xFF;
-  for (unsigned row = 0; row < 4; ++row) {
-    if (((index >> row) & 1) != ((index >> (row | 4)) & 1)) return true;
-  }
-  return false;
+// A 32-bpp section in the working layout 0x00RRGGBB.
+bool IsDib32(const varne::fuzz::ModelBitmap& bitmap) {
+  return !bitmap.monochrome && bitmap.bitsPerPixel == 32 && bitmap.masks[0] == 0x00FF0000 &&
+         bitmap.masks[1] == 0x0000FF00 && bitmap.masks[2] == 0x000000FF;
 }
 
-bool IsPaletteBitmap(const varne::fuzz::ModelBitmap& bitmap) {
-  return !bitmap.monochrome && bitmap.bitsPerPixel <= 8;
+// Results are compared where the system draws: its 0x00RRGGBB surfaces and
+// monochrome masks, from sources of every depth. How colours land in a
+// colour table or narrow masks (nearest entry, dithering, truncation) is
+// each platform's own choice; those destinations are exercised, not judged.
+bool IsComparedDestination(const varne::fuzz::ModelBitmap& bitmap) {
+  return bitmap.monochrome || IsDib32(bitmap);
 }
 
 void RunBlit(FuzzedDataProvider& input, Context* contexts, HDC released, bool patternOnly) {
@@ -345,11 +347,8 @@ void RunBlit(FuzzedDataProvider& input, Context* contexts, HDC released, bool pa
     std::fprintf(stderr, "%s returned %d\n", call, result);
     varne::fuzz::Fail("the raster layer's answer differs from the model's");
   }
-  if (!varne::fuzz::ModelCanStoreInto(to.bitmap->model) ||
-      (UsesPattern(rop) && IsPaletteBitmap(to.bitmap->model))) {
-    // Nothing to compare: take what the layer made as the new state. How a
-    // brush colour lands in a colour table is the platform's choice (Wine
-    // dithers it); the system only paints brushes onto 32-bpp surfaces.
+  if (!IsComparedDestination(to.bitmap->model)) {
+    // Nothing to compare: take what the layer made as the new state.
     for (int row = 0; row < height0; ++row) {
       for (int column = 0; column < width0; ++column) {
         to.bitmap->model.At(column, row) = ActualRaw(to, column, row);
@@ -391,12 +390,11 @@ void RunDrawState(FuzzedDataProvider& input, Context* contexts, const Bitmap* im
     return;
   }
   Check(result == TRUE, "DrawStateA draws a live bitmap");
-  // The ink rule is measured for 32-bpp images drawn onto 32-bpp surfaces,
-  // the only case the system uses. For other depths, what counts as white
+  // The ink rule is measured for 0x00RRGGBB images drawn onto 0x00RRGGBB
+  // surfaces, the only case the system uses. For other depths, what counts as white
   // in a palette or a narrow mask and how the colours land there are the
   // platform's own choices: exercise them, but adopt the layer's result.
-  const bool measured = !image->model.monochrome && image->model.bitsPerPixel == 32 &&
-                        !to.bitmap->model.monochrome && to.bitmap->model.bitsPerPixel == 32;
+  const bool measured = IsDib32(image->model) && IsDib32(to.bitmap->model);
   if (!measured) {
     for (int row = 0; row < to.bitmap->model.height; ++row)
       for (int column = 0; column < to.bitmap->model.width; ++column)
