@@ -1,6 +1,5 @@
 #include "effects/pixel/pixel_effects.h"
-#include "effects/pixel/rewrite_words.h"
-#include "effects/pixel/studio_luma.h"
+#include "effects/pixel/luma_words.h"
 #include "image/dib32.h"
 
 HBITMAP ThresholdDib(HBITMAP image, int t) {
@@ -14,7 +13,7 @@ HBITMAP ThresholdDib(HBITMAP image, int t) {
   const long long magnitude = inverted ? -static_cast<long long>(t) : t;
   const DWORD limit = magnitude > 255 ? 255u : static_cast<DWORD>(magnitude);
   GdiFlush();
-  RewriteWords(pixels.words, WordCount(pixels),
-               [=](DWORD word) { return StudioLuma(word) > limit ? high : low; });
+  RewriteWordsByLuma(pixels.words, WordCount(pixels),
+                     [=](DWORD luma) { return luma > limit ? high : low; });
   return image;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/raster/surface_limits.h"
+#include "platform/raster/surface_memory_pool.h"
 
 namespace varne::raster {
 
@@ -15,9 +16,8 @@ constexpr std::size_t kInfoHeaderSize = sizeof(BITMAPINFOHEADER);
 constexpr std::size_t kHeaderWithMasksSize = kInfoHeaderSize + 3 * sizeof(DWORD);
 
 std::unique_ptr<std::uint8_t, FreeMemory> ZeroedMemory(std::uint64_t bytes) {
-  // calloc: the pages of a large surface stay untouched until drawn on.
-  return std::unique_ptr<std::uint8_t, FreeMemory>(
-      static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
+  const auto size = static_cast<std::size_t>(bytes);
+  return std::unique_ptr<std::uint8_t, FreeMemory>(PixelMemory().TakeZeroed(size), FreeMemory{size});
 }
 
 bool ReadMasks(const BITMAPINFO& info, Surface& surface) {
@@ -68,6 +68,8 @@ BITMAPINFOHEADER DescribedHeader(const BITMAPINFOHEADER& given, const Surface& s
 }
 
 }  // namespace
+
+void FreeMemory::operator()(std::uint8_t* memory) const { PixelMemory().Give(memory, bytes); }
 
 std::unique_ptr<Surface> MakeMonochromeSurface(int width, int height) {
   if (!CheckedSurfaceBytes(width, height, 1)) return nullptr;

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 
 #include "platform/win32_types.h"
@@ -24,8 +23,10 @@ enum class SurfaceKind : std::uint8_t {
   kDibSection,
 };
 
+// Gives the memory back to the pool it came from, which knows it by size.
 struct FreeMemory {
-  void operator()(std::uint8_t* memory) const { std::free(memory); }
+  std::size_t bytes = 0;
+  void operator()(std::uint8_t* memory) const;
 };
 
 struct Surface {

@@ -1,0 +1,52 @@
+// The pixel memory of released surfaces, kept for the next surface of the
+// same byte size. A live drag makes and releases an image of one size at
+// every notification; without reuse each one maps fresh zero pages, and
+// first-touching them costs more than the copy that fills them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace varne::raster {
+
+struct PoolLimits {
+  std::size_t maxBlocks = 0;
+  std::size_t maxBytes = 0;       // all held blocks together
+  std::size_t minBlockBytes = 0;  // smaller ones are cheap to calloc
+};
+
+class SurfaceMemoryPool {
+ public:
+  explicit SurfaceMemoryPool(PoolLimits limits);
+  ~SurfaceMemoryPool();
+  SurfaceMemoryPool(const SurfaceMemoryPool&) = delete;
+  SurfaceMemoryPool& operator=(const SurfaceMemoryPool&) = delete;
+
+  // `bytes` of zeros: a held block of exactly that size, cleared, or new
+  // memory. Null when memory is short.
+  std::uint8_t* TakeZeroed(std::size_t bytes);
+  // Takes ownership of memory from TakeZeroed; keeps it, or frees it when
+  // it is too small or would break the limits. The oldest blocks make way.
+  void Give(std::uint8_t* memory, std::size_t bytes);
+
+  std::size_t HeldBlocks() const { return blocks_.size(); }
+  std::size_t HeldBytes() const { return heldBytes_; }
+
+ private:
+  struct Block {
+    std::uint8_t* memory;
+    std::size_t bytes;
+  };
+
+  void FreeOldest();
+
+  PoolLimits limits_;
+  std::vector<Block> blocks_;  // oldest first
+  std::size_t heldBytes_ = 0;
+};
+
+// The process's pool, which every surface's memory comes from.
+SurfaceMemoryPool& PixelMemory();
+
+}  // namespace varne::raster

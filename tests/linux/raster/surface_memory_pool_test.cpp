@@ -1,0 +1,116 @@
+// Reusing released surfaces' memory: a reused block reads as zeros, only a
+// block of the same size is reused, and the pool never holds more than its
+// limits allow.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/raster/gdi.h"
+#include "platform/raster/live_objects.h"
+#include "platform/raster/surface_memory_pool.h"
+
+namespace varne::raster {
+namespace {
+
+constexpr std::size_t kKiB = 1024;
+
+bool AllZero(const std::uint8_t* memory, std::size_t bytes) {
+  return std::all_of(memory, memory + bytes, [](std::uint8_t b) { return b == 0; });
+}
+
+TEST(SurfaceMemoryPool, ReusedBlockOfTheSameSizeIsCleared) {
+  SurfaceMemoryPool pool(PoolLimits{2, 64 * kKiB, 4 * kKiB});
+  std::uint8_t* first = pool.TakeZeroed(8 * kKiB);
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(AllZero(first, 8 * kKiB));
+  std::memset(first, 0xA5, 8 * kKiB);
+  pool.Give(first, 8 * kKiB);
+  EXPECT_EQ(pool.HeldBlocks(), 1u);
+  EXPECT_EQ(pool.HeldBytes(), 8 * kKiB);
+
+  std::uint8_t* other = pool.TakeZeroed(12 * kKiB);
+  EXPECT_EQ(pool.HeldBlocks(), 1u) << "a block of another size is not handed out";
+  ASSERT_TRUE(AllZero(other, 12 * kKiB));
+
+  std::uint8_t* again = pool.TakeZeroed(8 * kKiB);
+  EXPECT_EQ(again, first) << "the released block is reused";
+  EXPECT_TRUE(AllZero(again, 8 * kKiB));
+  EXPECT_EQ(pool.HeldBlocks(), 0u);
+  EXPECT_EQ(pool.HeldBytes(), 0u);
+  pool.Give(again, 8 * kKiB);
+  pool.Give(other, 12 * kKiB);
+}
+
+TEST(SurfaceMemoryPool, HoldsNoMoreThanItsLimits) {
+  const PoolLimits limits{3, 40 * kKiB, 4 * kKiB};
+  SurfaceMemoryPool pool(limits);
+  // Sizes in an order that forces both limits: count, then total bytes.
+  const std::vector<std::size_t> sizes = {8, 8, 16, 12, 4, 20, 40, 8, 2, 41, 16, 16, 16, 16};
+  std::vector<std::uint8_t*> taken;
+  for (const std::size_t k : sizes) taken.push_back(pool.TakeZeroed(k * kKiB));
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    pool.Give(taken[i], sizes[i] * kKiB);
+    ASSERT_LE(pool.HeldBlocks(), limits.maxBlocks) << "after giving block " << i;
+    ASSERT_LE(pool.HeldBytes(), limits.maxBytes) << "after giving block " << i;
+  }
+  // The oldest made way: after the 40 KiB block filled the pool alone, only
+  // the last two 16 KiB blocks fit together.
+  EXPECT_EQ(pool.HeldBlocks(), 2u);
+  EXPECT_EQ(pool.HeldBytes(), 32 * kKiB);
+
+  SurfaceMemoryPool none(PoolLimits{2, 64 * kKiB, 4 * kKiB});
+  none.Give(none.TakeZeroed(2 * kKiB), 2 * kKiB);
+  none.Give(none.TakeZeroed(65 * kKiB), 65 * kKiB);
+  EXPECT_EQ(none.HeldBlocks(), 0u) << "too small to keep, or larger than the whole pool";
+}
+
+BITMAPINFO Header32(LONG width, LONG height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  return info;
+}
+
+TEST(SurfaceMemoryPool, ASectionMadeAfterReleasingOneOfItsSizeReadsAsZeros) {
+  const LiveObjects before = CountLiveObjects();
+  const BITMAPINFO info = Header32(1024, 768);  // 3 MiB: large enough to be kept
+  const std::size_t bytes = 1024u * 768u * 4u;
+  void* bits = nullptr;
+  HBITMAP first = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(first, nullptr);
+  void* const firstBits = bits;
+  std::memset(bits, 0xFF, bytes);
+  ASSERT_TRUE(DeleteObject(first));
+  EXPECT_EQ(CountLiveObjects(), before) << "the pool holds memory, not objects";
+
+  HBITMAP second = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(bits, firstBits) << "the released memory is reused";
+  EXPECT_TRUE(AllZero(static_cast<const std::uint8_t*>(bits), bytes));
+  std::memset(bits, 0xFF, bytes);
+  ASSERT_TRUE(DeleteObject(second));
+
+  // A monochrome bitmap of the same byte count also starts clear.
+  HBITMAP mask = CreateBitmap(1024 * 32, 768, 1, 1, nullptr);
+  ASSERT_NE(mask, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, mask);
+  int set = 0;
+  for (int y = 0; y < 768; y += 7) {
+    for (int x = y % 5; x < 1024 * 32; x += 61) set += GetPixel(dc, x, y) != RGB(0, 0, 0);
+  }
+  EXPECT_EQ(GetPixel(dc, 1024 * 32 - 1, 767), RGB(0, 0, 0));
+  EXPECT_EQ(set, 0);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(mask);
+  EXPECT_EQ(CountLiveObjects(), before);
+}
+
+}  // namespace
+}  // namespace varne::raster
