@@ -10,7 +10,7 @@
 namespace {
 
 using varne::test::BmpColour;
-using varne::test::BmpFileSpec;
+using varne::test::BmpFileRecipe;
 
 std::uint32_t Rgb(double red, double green, double blue) {
   const auto clamp = [](double v) {
@@ -87,8 +87,8 @@ std::vector<BmpColour> WeavePalette() {
   return palette;
 }
 
-bool Write(const std::string& path, const BmpFileSpec& spec) {
-  if (varne::test::WriteFileBytes(path, varne::test::BuildBmp(spec))) return true;
+bool Write(const std::string& path, const BmpFileRecipe& recipe) {
+  if (varne::test::WriteFileBytes(path, varne::test::BuildBmp(recipe))) return true;
   std::fprintf(stderr, "cannot write %s\n", path.c_str());
   return false;
 }
@@ -98,13 +98,13 @@ bool Write(const std::string& path, const BmpFileSpec& spec) {
 int main(int argc, char** argv) {
   const std::string directory = argc > 1 ? argv[1] : ".";
 
-  BmpFileSpec photo;
+  BmpFileRecipe photo;
   photo.width = 480;
   photo.height = 320;
   photo.bitCount = 24;
   photo.pixels = varne::test::PackRows(480, 320, 24, false, LandscapeAt);
 
-  BmpFileSpec shape;
+  BmpFileRecipe shape;
   shape.width = 192;
   shape.height = 192;
   shape.bitCount = 1;
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   shape.pixels = varne::test::PackRows(192, 192, 1, false,
                                        [](int x, int y) { return FlowerAt(x, y) ? 0u : 1u; });
 
-  BmpFileSpec texture;
+  BmpFileRecipe texture;
   texture.width = 128;
   texture.height = 128;
   texture.bitCount = 4;

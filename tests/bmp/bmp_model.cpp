@@ -59,16 +59,16 @@ ModelImage RandomModelImage(int width, int height, int bitCount, int paletteSize
   return image;
 }
 
-BmpFileSpec UncompressedSpec(const ModelImage& image, std::uint32_t headerBytes, bool topDown) {
-  BmpFileSpec spec;
-  spec.headerBytes = headerBytes;
-  spec.width = image.width;
-  spec.height = topDown ? -image.height : image.height;
-  spec.bitCount = static_cast<std::uint16_t>(image.bitCount);
-  spec.palette = image.palette;
-  spec.pixels = PackRows(image.width, image.height, image.bitCount, topDown,
+BmpFileRecipe UncompressedRecipe(const ModelImage& image, std::uint32_t headerBytes, bool topDown) {
+  BmpFileRecipe recipe;
+  recipe.headerBytes = headerBytes;
+  recipe.width = image.width;
+  recipe.height = topDown ? -image.height : image.height;
+  recipe.bitCount = static_cast<std::uint16_t>(image.bitCount);
+  recipe.palette = image.palette;
+  recipe.pixels = PackRows(image.width, image.height, image.bitCount, topDown,
                          [&](int x, int y) { return image.ValueAt(x, y); });
-  return spec;
+  return recipe;
 }
 
 }  // namespace varne::test

@@ -1,5 +1,5 @@
 // A small image with known stored values, the colours they must show, and
-// the .bmp spec that stores it: the independent side of the loader tests.
+// the .bmp recipe that stores it: the independent side of the loader tests.
 #pragma once
 
 #include <array>
@@ -29,7 +29,7 @@ ModelImage RandomModelImage(int width, int height, int bitCount, int paletteSize
                             std::array<std::uint32_t, 3> masks, unsigned seed);
 
 // An uncompressed file storing `image`.
-BmpFileSpec UncompressedSpec(const ModelImage& image, std::uint32_t headerBytes, bool topDown);
+BmpFileRecipe UncompressedRecipe(const ModelImage& image, std::uint32_t headerBytes, bool topDown);
 
 // A channel of `bits` bits widened to 8 the way the platform does it: the
 // top 8 bits of a wider channel, the bits repeated for a narrower one.

@@ -56,7 +56,7 @@ TEST_P(LoadImageDepthTest, LoadsFileOwnDepthBottomUpWithExactPixels) {
   const ModelImage image =
       RandomModelImage(kWidth, kHeight, c.bitCount, paletteSize, DefaultMasks(c.bitCount),
                        1000u + c.bitCount * 7 + c.headerBytes + (c.topDown ? 1 : 0));
-  const std::vector<std::uint8_t> file = BuildBmp(UncompressedSpec(image, c.headerBytes, c.topDown));
+  const std::vector<std::uint8_t> file = BuildBmp(UncompressedRecipe(image, c.headerBytes, c.topDown));
   const TempFile temp(file);
 
   const OwnedBitmap bitmap = LoadBmpFile(temp.path());

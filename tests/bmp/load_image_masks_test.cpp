@@ -60,10 +60,10 @@ TEST_P(LoadImageMasksTest, ShowsTheMaskedColours) {
   constexpr int kHeight = 5;
   const ModelImage image = RandomModelImage(kWidth, kHeight, c.bitCount, 0,
                                             {c.masks[0], c.masks[1], c.masks[2]}, 77u + c.masks[0]);
-  BmpFileSpec spec = UncompressedSpec(image, c.headerBytes, false);
-  spec.compression = c.compression;
-  spec.masks = c.masks;
-  const TempFile temp(BuildBmp(spec));
+  BmpFileRecipe recipe = UncompressedRecipe(image, c.headerBytes, false);
+  recipe.compression = c.compression;
+  recipe.masks = c.masks;
+  const TempFile temp(BuildBmp(recipe));
 
   const OwnedBitmap bitmap = LoadBmpFile(temp.path());
   ASSERT_TRUE(bitmap);

@@ -12,9 +12,9 @@ namespace {
 
 class LoadImagePaletteTest : public LeakCheckedTest {
  protected:
-  // Loads `spec` and compares its drawn colours with `image`.
-  ::testing::AssertionResult ShowsModel(const BmpFileSpec& spec, const ModelImage& image) {
-    const TempFile temp(BuildBmp(spec));
+  // Loads `recipe` and compares its drawn colours with `image`.
+  ::testing::AssertionResult ShowsModel(const BmpFileRecipe& recipe, const ModelImage& image) {
+    const TempFile temp(BuildBmp(recipe));
     const OwnedBitmap bitmap = LoadBmpFile(temp.path());
     if (!bitmap) return ::testing::AssertionFailure() << "not loaded";
     const auto section = DescribeSection(bitmap.get());
@@ -37,42 +37,42 @@ TEST_F(LoadImagePaletteTest, IndicesPastAShortPaletteAreBlack) {
     const int entries = bits == 1 ? 1 : (1 << bits) / 3;
     // Random values cover the whole index range, most of it past the palette.
     const ModelImage image = RandomModelImage(11, 4, bits, entries, {}, 300u + bits);
-    EXPECT_TRUE(ShowsModel(UncompressedSpec(image, 40, false), image));
+    EXPECT_TRUE(ShowsModel(UncompressedRecipe(image, 40, false), image));
   }
 }
 
 TEST_F(LoadImagePaletteTest, OversizedPaletteUsesItsFirstEntries) {
   const ModelImage image = RandomModelImage(10, 3, 4, 16, {}, 41u);
-  BmpFileSpec spec = UncompressedSpec(image, 40, false);
-  spec.coloursUsed = 300;
-  for (int i = 16; i < 300; ++i) spec.palette.push_back({255, 0, 255});
-  EXPECT_TRUE(ShowsModel(spec, image));
+  BmpFileRecipe recipe = UncompressedRecipe(image, 40, false);
+  recipe.coloursUsed = 300;
+  for (int i = 16; i < 300; ++i) recipe.palette.push_back({255, 0, 255});
+  EXPECT_TRUE(ShowsModel(recipe, image));
 }
 
 TEST_F(LoadImagePaletteTest, PixelDataAfterAGapIsFoundByItsOffset) {
   for (const std::uint32_t header : {12u, 40u, 124u}) {
     SCOPED_TRACE(header);
     const ModelImage image = RandomModelImage(6, 3, 24, 0, {}, 51u);
-    BmpFileSpec spec = UncompressedSpec(image, header, false);
-    spec.pixelOffset = 14 + header + 333;
-    EXPECT_TRUE(ShowsModel(spec, image));
+    BmpFileRecipe recipe = UncompressedRecipe(image, header, false);
+    recipe.pixelOffset = 14 + header + 333;
+    EXPECT_TRUE(ShowsModel(recipe, image));
   }
 }
 
 TEST_F(LoadImagePaletteTest, ZeroColoursUsedMeansTheFullPalette) {
   const ModelImage image = RandomModelImage(8, 8, 8, 256, {}, 61u);
-  BmpFileSpec spec = UncompressedSpec(image, 40, false);
-  spec.coloursUsed = 0;
-  EXPECT_TRUE(ShowsModel(spec, image));
+  BmpFileRecipe recipe = UncompressedRecipe(image, 40, false);
+  recipe.coloursUsed = 0;
+  EXPECT_TRUE(ShowsModel(recipe, image));
 }
 
 TEST_F(LoadImagePaletteTest, TruncatedPixelDataLeavesTheRestBlack) {
   // 24-bit, 5 pixels a row: 15 bytes and a pad byte. The file stops two
   // whole rows and 6 bytes into the third stored row.
   ModelImage image = RandomModelImage(5, 4, 24, 0, {}, 71u);
-  BmpFileSpec spec = UncompressedSpec(image, 40, false);
-  spec.pixels.resize(16 * 2 + 6);
-  const TempFile temp(BuildBmp(spec));
+  BmpFileRecipe recipe = UncompressedRecipe(image, 40, false);
+  recipe.pixels.resize(16 * 2 + 6);
+  const TempFile temp(BuildBmp(recipe));
   const OwnedBitmap bitmap = LoadBmpFile(temp.path());
   ASSERT_TRUE(bitmap);
   // Stored rows are bottom-up: displayed rows 3 and 2 are complete, row 1

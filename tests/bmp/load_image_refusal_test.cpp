@@ -19,21 +19,21 @@ struct RefusedCase {
 };
 
 // A valid 8x2 file of the given depth and compression, before breaking it.
-BmpFileSpec Plain(int bitCount, std::uint32_t compression = kBmpRgb) {
-  BmpFileSpec spec;
-  spec.width = 8;
-  spec.height = 2;
-  spec.bitCount = static_cast<std::uint16_t>(bitCount);
-  spec.compression = compression;
-  if (bitCount <= 8) spec.palette.assign(std::size_t{1} << bitCount, BmpColour{10, 20, 30});
-  spec.pixels.assign(BmpRowBytes(8, bitCount) * 2, 0x11);
-  return spec;
+BmpFileRecipe Plain(int bitCount, std::uint32_t compression = kBmpRgb) {
+  BmpFileRecipe recipe;
+  recipe.width = 8;
+  recipe.height = 2;
+  recipe.bitCount = static_cast<std::uint16_t>(bitCount);
+  recipe.compression = compression;
+  if (bitCount <= 8) recipe.palette.assign(std::size_t{1} << bitCount, BmpColour{10, 20, 30});
+  recipe.pixels.assign(BmpRowBytes(8, bitCount) * 2, 0x11);
+  return recipe;
 }
 
 template <typename Change>
-std::vector<std::uint8_t> Broken(BmpFileSpec spec, Change change) {
-  change(spec);
-  return BuildBmp(spec);
+std::vector<std::uint8_t> Broken(BmpFileRecipe recipe, Change change) {
+  change(recipe);
+  return BuildBmp(recipe);
 }
 
 std::vector<RefusedCase> RefusedCases() {
@@ -97,8 +97,8 @@ TEST_F(LoadImagePathTest, DirectoryGivesNone) {
 }
 
 TEST_F(LoadImagePathTest, LoadingLeavesTheFileAsItWas) {
-  BmpFileSpec spec = Plain(8);
-  const std::vector<std::uint8_t> bytes = BuildBmp(spec);
+  BmpFileRecipe recipe = Plain(8);
+  const std::vector<std::uint8_t> bytes = BuildBmp(recipe);
   const TempFile temp(bytes);
   const auto before = std::filesystem::last_write_time(temp.path());
   {

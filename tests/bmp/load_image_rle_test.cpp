@@ -87,14 +87,14 @@ std::vector<RleCase> RleCases() {
 }
 
 std::vector<std::uint8_t> RleFile(const RleCase& c) {
-  BmpFileSpec spec;
-  spec.width = kWidth;
-  spec.height = static_cast<std::int32_t>(c.storedRows.size());
-  spec.bitCount = static_cast<std::uint16_t>(c.bitsPerIndex);
-  spec.compression = c.bitsPerIndex == 8 ? kBmpRle8 : kBmpRle4;
-  spec.palette = SixteenColours();
-  spec.pixels = c.stream.bytes();
-  return BuildBmp(spec);
+  BmpFileRecipe recipe;
+  recipe.width = kWidth;
+  recipe.height = static_cast<std::int32_t>(c.storedRows.size());
+  recipe.bitCount = static_cast<std::uint16_t>(c.bitsPerIndex);
+  recipe.compression = c.bitsPerIndex == 8 ? kBmpRle8 : kBmpRle4;
+  recipe.palette = SixteenColours();
+  recipe.pixels = c.stream.bytes();
+  return BuildBmp(recipe);
 }
 
 class LoadImageRleTest : public LeakCheckedTest, public ::testing::WithParamInterface<RleCase> {};

@@ -27,72 +27,72 @@ void PatchU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t valu
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-bool HasBitfieldCompression(const BmpFileSpec& spec) {
-  return spec.compression == kBmpBitfields || spec.compression == kBmpAlphaBitfields;
+bool HasBitfieldCompression(const BmpFileRecipe& recipe) {
+  return recipe.compression == kBmpBitfields || recipe.compression == kBmpAlphaBitfields;
 }
 
-void PutCoreHeader(std::vector<std::uint8_t>& out, const BmpFileSpec& spec) {
+void PutCoreHeader(std::vector<std::uint8_t>& out, const BmpFileRecipe& recipe) {
   PutU32(out, 12);
-  PutU16(out, static_cast<std::uint32_t>(spec.width) & 0xFFFF);
-  PutU16(out, static_cast<std::uint32_t>(spec.height) & 0xFFFF);
-  PutU16(out, spec.planes);
-  PutU16(out, spec.bitCount);
+  PutU16(out, static_cast<std::uint32_t>(recipe.width) & 0xFFFF);
+  PutU16(out, static_cast<std::uint32_t>(recipe.height) & 0xFFFF);
+  PutU16(out, recipe.planes);
+  PutU16(out, recipe.bitCount);
 }
 
 // The 40-byte fields, then whatever the larger header holds: masks first,
 // then colour-space fields left zero.
-void PutInfoHeader(std::vector<std::uint8_t>& out, const BmpFileSpec& spec) {
+void PutInfoHeader(std::vector<std::uint8_t>& out, const BmpFileRecipe& recipe) {
   const std::size_t start = out.size();
-  PutU32(out, spec.headerBytes);
-  PutU32(out, static_cast<std::uint32_t>(spec.width));
-  PutU32(out, static_cast<std::uint32_t>(spec.height));
-  PutU16(out, spec.planes);
-  PutU16(out, spec.bitCount);
-  PutU32(out, spec.compression);
-  PutU32(out, spec.imageBytes.value_or(static_cast<std::uint32_t>(spec.pixels.size())));
+  PutU32(out, recipe.headerBytes);
+  PutU32(out, static_cast<std::uint32_t>(recipe.width));
+  PutU32(out, static_cast<std::uint32_t>(recipe.height));
+  PutU16(out, recipe.planes);
+  PutU16(out, recipe.bitCount);
+  PutU32(out, recipe.compression);
+  PutU32(out, recipe.imageBytes.value_or(static_cast<std::uint32_t>(recipe.pixels.size())));
   PutU32(out, 2835);  // 72 dpi, in pixels per metre
   PutU32(out, 2835);
-  PutU32(out, spec.coloursUsed.value_or(static_cast<std::uint32_t>(spec.palette.size())));
+  PutU32(out, recipe.coloursUsed.value_or(static_cast<std::uint32_t>(recipe.palette.size())));
   PutU32(out, 0);
-  for (const std::uint32_t mask : spec.masks) {
-    if (out.size() - start + 4 > spec.headerBytes) break;
+  for (const std::uint32_t mask : recipe.masks) {
+    if (out.size() - start + 4 > recipe.headerBytes) break;
     PutU32(out, mask);
   }
-  while (out.size() - start < spec.headerBytes) out.push_back(0);
-  if (spec.headerBytes == 40 && HasBitfieldCompression(spec)) {
-    const int count = spec.compression == kBmpAlphaBitfields ? 4 : 3;
-    for (int i = 0; i < count; ++i) PutU32(out, spec.masks[i]);
+  while (out.size() - start < recipe.headerBytes) out.push_back(0);
+  if (recipe.headerBytes == 40 && HasBitfieldCompression(recipe)) {
+    const int count = recipe.compression == kBmpAlphaBitfields ? 4 : 3;
+    for (int i = 0; i < count; ++i) PutU32(out, recipe.masks[i]);
   }
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildBmp(const BmpFileSpec& spec) {
+std::vector<std::uint8_t> BuildBmp(const BmpFileRecipe& recipe) {
   std::vector<std::uint8_t> out;
   out.push_back('B');
   out.push_back('M');
   PutU32(out, 0);  // file size, patched below
   PutU32(out, 0);  // reserved
   PutU32(out, 0);  // pixel offset, patched below
-  if (spec.headerBytes == 12) {
-    PutCoreHeader(out, spec);
+  if (recipe.headerBytes == 12) {
+    PutCoreHeader(out, recipe);
   } else {
-    PutInfoHeader(out, spec);
+    PutInfoHeader(out, recipe);
   }
   const std::size_t headersEnd = out.size();
-  for (const BmpColour& colour : spec.palette) {
+  for (const BmpColour& colour : recipe.palette) {
     out.push_back(colour.blue);
     out.push_back(colour.green);
     out.push_back(colour.red);
-    if (spec.headerBytes != 12) out.push_back(0);
+    if (recipe.headerBytes != 12) out.push_back(0);
   }
-  const std::size_t offset = spec.pixelOffset.value_or(static_cast<std::uint32_t>(out.size()));
+  const std::size_t offset = recipe.pixelOffset.value_or(static_cast<std::uint32_t>(out.size()));
   // Pixels may overlap the palette but never the headers: an offset into
   // them is stored as given, with the pixels after the palette.
   const std::size_t placed = offset < headersEnd ? out.size() : offset;
   if (placed > out.size()) out.resize(placed, kGapFiller);
-  out.resize(std::max(out.size(), placed + spec.pixels.size()));
-  std::copy(spec.pixels.begin(), spec.pixels.end(), out.begin() + static_cast<long>(placed));
+  out.resize(std::max(out.size(), placed + recipe.pixels.size()));
+  std::copy(recipe.pixels.begin(), recipe.pixels.end(), out.begin() + static_cast<long>(placed));
   PatchU32(out, 2, static_cast<std::uint32_t>(out.size()));
   PatchU32(out, 10, static_cast<std::uint32_t>(offset));
   return out;

@@ -31,7 +31,7 @@ struct BmpColour {
 
 // Every field as it will be stored. Defaults give a valid 1x1 24-bit file
 // once `pixels` is filled.
-struct BmpFileSpec {
+struct BmpFileRecipe {
   std::uint32_t headerBytes = 40;  // 12 writes the OS/2 core header; others the info header
   std::int32_t width = 1;          // the core header stores both as 16 bits
   std::int32_t height = 1;         // negative: the rows in `pixels` are top-down
@@ -51,7 +51,7 @@ struct BmpFileSpec {
   std::optional<std::uint32_t> imageBytes;  // default: the length of `pixels`
 };
 
-std::vector<std::uint8_t> BuildBmp(const BmpFileSpec& spec);
+std::vector<std::uint8_t> BuildBmp(const BmpFileRecipe& recipe);
 
 // Bytes of one stored row, padded to 32 bits.
 std::size_t BmpRowBytes(std::int32_t width, int bitCount);

@@ -29,15 +29,15 @@ std::vector<std::vector<std::uint8_t>> Seeds() {
     }
   }
   for (const int bits : {4, 8}) {
-    test::BmpFileSpec spec;
-    spec.width = 9;
-    spec.height = 5;
-    spec.bitCount = static_cast<std::uint16_t>(bits);
-    spec.compression = bits == 8 ? test::kBmpRle8 : test::kBmpRle4;
-    spec.palette.assign(16, test::BmpColour{1, 2, 3});
-    spec.pixels = test::RleStream(bits).Run(5, 0x12).Absolute({1, 2, 3}).Delta(1, 1)
+    test::BmpFileRecipe recipe;
+    recipe.width = 9;
+    recipe.height = 5;
+    recipe.bitCount = static_cast<std::uint16_t>(bits);
+    recipe.compression = bits == 8 ? test::kBmpRle8 : test::kBmpRle4;
+    recipe.palette.assign(16, test::BmpColour{1, 2, 3});
+    recipe.pixels = test::RleStream(bits).Run(5, 0x12).Absolute({1, 2, 3}).Delta(1, 1)
                       .Run(200, 3).EndOfLine().Absolute({4, 5, 6, 7, 8}).EndOfBitmap().bytes();
-    seeds.push_back(test::BuildBmp(spec));
+    seeds.push_back(test::BuildBmp(recipe));
   }
   return seeds;
 }

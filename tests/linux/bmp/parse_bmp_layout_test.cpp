@@ -10,99 +10,99 @@
 namespace varne::bmp {
 namespace {
 
-using test::BmpFileSpec;
+using test::BmpFileRecipe;
 using test::BuildBmp;
 
-BmpFileSpec Plain(int bitCount, std::int32_t width = 4, std::int32_t height = 3) {
-  BmpFileSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = static_cast<std::uint16_t>(bitCount);
-  if (bitCount <= 8) spec.palette.assign(std::size_t{1} << bitCount, test::BmpColour{1, 2, 3});
-  spec.pixels.assign(test::BmpRowBytes(width > 0 ? width : 1, bitCount) * 3, 0x5A);
-  return spec;
+BmpFileRecipe Plain(int bitCount, std::int32_t width = 4, std::int32_t height = 3) {
+  BmpFileRecipe recipe;
+  recipe.width = width;
+  recipe.height = height;
+  recipe.bitCount = static_cast<std::uint16_t>(bitCount);
+  if (bitCount <= 8) recipe.palette.assign(std::size_t{1} << bitCount, test::BmpColour{1, 2, 3});
+  recipe.pixels.assign(test::BmpRowBytes(width > 0 ? width : 1, bitCount) * 3, 0x5A);
+  return recipe;
 }
 
-std::variant<BmpLayout, DecodeError> Parse(const BmpFileSpec& spec) {
-  return ParseBmpLayout(BuildBmp(spec));
+std::variant<BmpLayout, DecodeError> Parse(const BmpFileRecipe& recipe) {
+  return ParseBmpLayout(BuildBmp(recipe));
 }
 
-DecodeError ErrorOf(const BmpFileSpec& spec) {
-  const auto result = Parse(spec);
+DecodeError ErrorOf(const BmpFileRecipe& recipe) {
+  const auto result = Parse(recipe);
   EXPECT_TRUE(std::holds_alternative<DecodeError>(result));
   return std::holds_alternative<DecodeError>(result) ? std::get<DecodeError>(result)
                                                      : DecodeError::kNotBitmap;
 }
 
-BmpLayout LayoutOf(const BmpFileSpec& spec) {
-  auto result = Parse(spec);
+BmpLayout LayoutOf(const BmpFileRecipe& recipe) {
+  auto result = Parse(recipe);
   EXPECT_TRUE(std::holds_alternative<BmpLayout>(result));
   return std::holds_alternative<BmpLayout>(result) ? std::get<BmpLayout>(result) : BmpLayout{};
 }
 
 TEST(ParseBmpLayoutTest, RefusesDimensionsWithoutAPositiveCounterpartOrOverTheCap) {
-  BmpFileSpec spec = Plain(24);
-  spec.height = INT32_MIN;
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadDimensions);
-  spec.height = 1;
-  spec.width = INT32_MAX;
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kTooLarge);
+  BmpFileRecipe recipe = Plain(24);
+  recipe.height = INT32_MIN;
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kBadDimensions);
+  recipe.height = 1;
+  recipe.width = INT32_MAX;
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kTooLarge);
   // 20000 x 20000 at 32 bits is 1.6 GB: a tiny file must not ask for that.
-  spec = Plain(32);
-  spec.width = 20000;
-  spec.height = -20000;
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kTooLarge);
+  recipe = Plain(32);
+  recipe.width = 20000;
+  recipe.height = -20000;
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kTooLarge);
 }
 
 TEST(ParseBmpLayoutTest, RefusesPixelOffsetsOutsideTheData) {
-  BmpFileSpec spec = Plain(8);
-  const std::size_t size = BuildBmp(spec).size();
-  spec.pixelOffset = static_cast<std::uint32_t>(size) + 10;  // past the end
-  spec.pixels.clear();
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadPixelOffset);
-  spec = Plain(8);
-  spec.pixelOffset = 20;  // inside the info header
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadPixelOffset);
-  spec.pixelOffset = 0;
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadPixelOffset);
+  BmpFileRecipe recipe = Plain(8);
+  const std::size_t size = BuildBmp(recipe).size();
+  recipe.pixelOffset = static_cast<std::uint32_t>(size) + 10;  // past the end
+  recipe.pixels.clear();
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kBadPixelOffset);
+  recipe = Plain(8);
+  recipe.pixelOffset = 20;  // inside the info header
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kBadPixelOffset);
+  recipe.pixelOffset = 0;
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kBadPixelOffset);
 }
 
 TEST(ParseBmpLayoutTest, RefusesMasksThatOverlapSpillOrHaveGaps) {
-  BmpFileSpec spec = Plain(16);
-  spec.compression = test::kBmpBitfields;
-  spec.masks = {0xF800, 0x0FE0, 0x001F, 0};
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadMasks);
-  spec.masks = {0x1F800, 0x07E0, 0x001F, 0};  // red past 16 bits
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadMasks);
-  spec.masks = {0xF000, 0x0A00, 0x001F, 0};  // green with a gap
-  EXPECT_EQ(ErrorOf(spec), DecodeError::kBadMasks);
+  BmpFileRecipe recipe = Plain(16);
+  recipe.compression = test::kBmpBitfields;
+  recipe.masks = {0xF800, 0x0FE0, 0x001F, 0};
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kBadMasks);
+  recipe.masks = {0x1F800, 0x07E0, 0x001F, 0};  // red past 16 bits
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kBadMasks);
+  recipe.masks = {0xF000, 0x0A00, 0x001F, 0};  // green with a gap
+  EXPECT_EQ(ErrorOf(recipe), DecodeError::kBadMasks);
 }
 
 TEST(ParseBmpLayoutTest, AllZeroMasksMeanTheDefaults) {
-  BmpFileSpec spec = Plain(16);
-  spec.compression = test::kBmpBitfields;
-  const BmpLayout sixteen = LayoutOf(spec);
+  BmpFileRecipe recipe = Plain(16);
+  recipe.compression = test::kBmpBitfields;
+  const BmpLayout sixteen = LayoutOf(recipe);
   EXPECT_EQ(sixteen.sectionCompression, static_cast<DWORD>(BI_BITFIELDS));
   EXPECT_EQ(sixteen.masks, (std::array<std::uint32_t, 3>{0x7C00, 0x03E0, 0x001F}));
   EXPECT_EQ(sixteen.encoding, PixelEncoding::kRows);
-  spec = Plain(32);
-  spec.compression = test::kBmpBitfields;
-  const BmpLayout thirtyTwo = LayoutOf(spec);
+  recipe = Plain(32);
+  recipe.compression = test::kBmpBitfields;
+  const BmpLayout thirtyTwo = LayoutOf(recipe);
   EXPECT_EQ(thirtyTwo.sectionCompression, static_cast<DWORD>(BI_RGB));
   EXPECT_EQ(thirtyTwo.encoding, PixelEncoding::kRows);
 }
 
 TEST(ParseBmpLayoutTest, PaletteIsCutToTheDepthAndToTheGapBeforeThePixels) {
-  BmpFileSpec spec = Plain(4);
-  spec.coloursUsed = 0xFFFFFFFFu;
-  EXPECT_EQ(LayoutOf(spec).colours.size(), 16u);
+  BmpFileRecipe recipe = Plain(4);
+  recipe.coloursUsed = 0xFFFFFFFFu;
+  EXPECT_EQ(LayoutOf(recipe).colours.size(), 16u);
 
   // 256 entries claimed, room for 100 before the pixels: the rest black,
   // never the pixel bytes read as colours.
-  spec = Plain(8);
-  spec.palette.assign(100, test::BmpColour{200, 150, 100});
-  spec.coloursUsed = 0;
-  const BmpLayout layout = LayoutOf(spec);
+  recipe = Plain(8);
+  recipe.palette.assign(100, test::BmpColour{200, 150, 100});
+  recipe.coloursUsed = 0;
+  const BmpLayout layout = LayoutOf(recipe);
   ASSERT_EQ(layout.colours.size(), 256u);
   EXPECT_EQ(layout.colours[99].rgbRed, 200);
   EXPECT_EQ(layout.colours[100].rgbRed, 0);
@@ -110,10 +110,10 @@ TEST(ParseBmpLayoutTest, PaletteIsCutToTheDepthAndToTheGapBeforeThePixels) {
 }
 
 TEST(ParseBmpLayoutTest, CoreHeaderPaletteHasThreeByteEntries) {
-  BmpFileSpec spec = Plain(8);
-  spec.headerBytes = 12;
-  spec.palette = {{10, 20, 30}, {40, 50, 60}};
-  const BmpLayout layout = LayoutOf(spec);
+  BmpFileRecipe recipe = Plain(8);
+  recipe.headerBytes = 12;
+  recipe.palette = {{10, 20, 30}, {40, 50, 60}};
+  const BmpLayout layout = LayoutOf(recipe);
   ASSERT_EQ(layout.colours.size(), 256u);
   EXPECT_EQ(layout.colours[1].rgbRed, 40);
   EXPECT_EQ(layout.colours[1].rgbGreen, 50);
@@ -124,11 +124,11 @@ TEST(ParseBmpLayoutTest, CoreHeaderPaletteHasThreeByteEntries) {
 TEST(ParseBmpLayoutTest, LargeHeadersReadTheirMasksFromInside) {
   for (const std::uint32_t header : {52u, 56u, 108u, 124u}) {
     SCOPED_TRACE(header);
-    BmpFileSpec spec = Plain(16);
-    spec.headerBytes = header;
-    spec.compression = test::kBmpBitfields;
-    spec.masks = {0xF800, 0x07E0, 0x001F, 0};
-    EXPECT_EQ(LayoutOf(spec).masks, (std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F}));
+    BmpFileRecipe recipe = Plain(16);
+    recipe.headerBytes = header;
+    recipe.compression = test::kBmpBitfields;
+    recipe.masks = {0xF800, 0x07E0, 0x001F, 0};
+    EXPECT_EQ(LayoutOf(recipe).masks, (std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F}));
   }
 }
 
@@ -144,10 +144,10 @@ TEST(ParseBmpLayoutTest, EveryFileEndInsideTheHeadersIsATruncatedHeader) {
 }
 
 TEST(DecodeBmpTest, TopDownRleIsDecodedAndFlipped) {
-  BmpFileSpec spec = Plain(8, 4, -2);
-  spec.compression = test::kBmpRle8;
-  spec.pixels = test::RleStream(8).Run(4, 7).EndOfLine().Run(2, 9).EndOfBitmap().bytes();
-  const auto decoded = DecodeBmp(BuildBmp(spec));
+  BmpFileRecipe recipe = Plain(8, 4, -2);
+  recipe.compression = test::kBmpRle8;
+  recipe.pixels = test::RleStream(8).Run(4, 7).EndOfLine().Run(2, 9).EndOfBitmap().bytes();
+  const auto decoded = DecodeBmp(BuildBmp(recipe));
   ASSERT_TRUE(std::holds_alternative<DecodedBmp>(decoded));
   const DecodedBmp& bmp = std::get<DecodedBmp>(decoded);
   // First stored row is the top one, which lands last in a bottom-up section.
@@ -156,10 +156,10 @@ TEST(DecodeBmpTest, TopDownRleIsDecodedAndFlipped) {
 
 TEST(DecodeBmpTest, RowPaddingOfUncompressedFilesIsCopiedButRleNeverWritesPastTheWidth) {
   // Odd width at 4 bits: the last byte of each row holds one pixel.
-  BmpFileSpec spec = Plain(4, 3, 1);
-  spec.compression = test::kBmpRle4;
-  spec.pixels = test::RleStream(4).Run(8, 0xAB).EndOfBitmap().bytes();
-  const auto decoded = DecodeBmp(BuildBmp(spec));
+  BmpFileRecipe recipe = Plain(4, 3, 1);
+  recipe.compression = test::kBmpRle4;
+  recipe.pixels = test::RleStream(4).Run(8, 0xAB).EndOfBitmap().bytes();
+  const auto decoded = DecodeBmp(BuildBmp(recipe));
   ASSERT_TRUE(std::holds_alternative<DecodedBmp>(decoded));
   EXPECT_EQ(std::get<DecodedBmp>(decoded).bits, (std::vector<std::uint8_t>{0xAB, 0xA0, 0, 0}));
 }
