@@ -22,6 +22,12 @@
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 namespace varne::test {
 namespace {
 
@@ -319,6 +325,10 @@ TEST_F(LongSessionTest, ThousandsOfRandomStepsHoldOnlyTheSourceAndTheShownImage)
   EXPECT_EQ(raster::CountLiveObjects(), onlySource);
   EXPECT_GT(chooserCalls_, 200) << "the session reached the file dialogs";
   ASSERT_GT(residentAtWarmth, 0);
+  if (kAddressSanitizer) {
+    GTEST_SKIP() << "AddressSanitizer holds freed memory in quarantine, so resident "
+                    "size grows without a leak; the growth bound is checked in the plain build";
+  }
   EXPECT_LT(residentAtEnd - residentAtWarmth, kGrowthBound);
 }
 
