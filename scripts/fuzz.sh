@@ -3,6 +3,8 @@
 # and runs each in turn, one process at a time.
 #   --short   about 50 s a target, as the test command runs it
 #   --long    20 minutes a target (the default)
+# Targets may follow the option (fuzz_bmp_decoder, fuzz_load_and_effect,
+# fuzz_raster_diff); without them all three run.
 # Seeds: the BMP corpus next to the repository, the regression files and
 # fuzz/corpus/<target>/. A run that crashes, leaks or finds a difference
 # from the model keeps its input in fuzz/corpus/ (regressions/ for files,
@@ -14,8 +16,11 @@ seconds=1200
 case "${1:---long}" in
   --short) seconds=50 ;;
   --long) seconds=1200 ;;
-  *) echo "usage: $0 [--short|--long]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--short|--long] [target...]" >&2; exit 2 ;;
 esac
+shift $(($# > 0 ? 1 : 0))
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_bmp_decoder fuzz_load_and_effect fuzz_raster_diff)
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz.sh: clang++ is missing; install clang and libclang-rt-dev (Debian)" >&2
@@ -90,7 +95,7 @@ run_target() {
   fi
 }
 
-for target in fuzz_bmp_decoder fuzz_load_and_effect fuzz_raster_diff; do
+for target in "${targets[@]}"; do
   run_target "$target"
 done
 exit $status
