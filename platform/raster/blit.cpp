@@ -140,10 +140,14 @@ void RunBlit(Surface& destination, const DeviceContext& destinationDc, COLORREF 
     RunExpanded32(destination, destinationDc, pattern, area, *source, index);
     return;
   }
+  // A blit within one bitmap reads each source row from a copy, since
+  // most codes read a pixel after an overlapping one was written. SRCCOPY
+  // moves a row with memmove, which is safe however the row overlaps itself.
+  const bool copyRows = source == &destination && index != 0xCC;
   std::optional<SourceRows> sourceRows;
   if (source != nullptr) {
     sourceRows.emplace(*source, sourceDc->background, destination, destinationDc.background,
-                       destinationDc.text, source == &destination);
+                       destinationDc.text, copyRows);
   }
   SourceRows* rows = sourceRows ? &*sourceRows : nullptr;
   const bool upwards = WalkUpwards(area, destination, source);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "platform/win32.h"
 #include "tests/support/live_objects.h"
@@ -187,6 +189,35 @@ TEST_F(DepthConversion, BlitWithinOneBitmapReadsTheSourceBeforeWritingIt) {
   const DWORD inverted[16] = {1 ^ 1, 2 ^ 2, 3 ^ 3, 4, 5 ^ 5, 1 ^ 6, 2 ^ 7, 3, 9 ^ 9, 5 ^ 10, 6 ^ 11,
                               7, 13, 9, 10, 11};
   EXPECT_EQ(0, std::memcmp(words, inverted, sizeof(inverted)));
+}
+
+// Larger blocks in every direction, as tiling a picture from its own
+// corner does: each result against a copy taken from a snapshot.
+TEST_F(DepthConversion, OverlappingCopiesWithinOneBitmapInEveryDirection) {
+  constexpr int kWidth = 150, kHeight = 40;
+  DWORD* words = nullptr;
+  Selected surface(MakeDib32(kWidth, kHeight, &words));
+  std::mt19937 random(21);
+  for (const int dy : {-3, 0, 5}) {
+    for (const int dx : {-70, -1, 0, 1, 65}) {
+      SCOPED_TRACE(testing::Message() << "moved by " << dx << ", " << dy);
+      for (int i = 0; i < kWidth * kHeight; ++i) words[i] = random() & 0x00FFFFFF;
+      const std::vector<DWORD> before(words, words + kWidth * kHeight);
+      const int fromX = 70, fromY = 10, w = 75, h = 25;
+      ASSERT_TRUE(BitBlt(surface.dc(), fromX + dx, fromY + dy, w, h, surface.dc(), fromX, fromY,
+                         SRCCOPY));
+      GdiFlush();
+      const auto at = [](int x, int y) { return static_cast<std::size_t>(y * kWidth + x); };
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+          const int sx = x - dx, sy = y - dy;
+          const bool moved = sx >= fromX && sx < fromX + w && sy >= fromY && sy < fromY + h;
+          ASSERT_EQ(words[at(x, y)], moved ? before[at(sx, sy)] : before[at(x, y)])
+              << "at " << x << ", " << y;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
