@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstdint>
+#include <string>
 
 #include "effects/geometry/rotate_dib.h"
 #include "image/dib32.h"
@@ -77,8 +78,11 @@ TEST(SurfaceAtTheCap, SectionsOfExactlyTheCapAreMadeWithoutTouchingTheirMemory) 
     ASSERT_NE(bits, nullptr);
     // A new section reads as zero; the operating system gives zero pages
     // for free, so making one must not cost its size in resident memory.
-    EXPECT_LT(ResidentBytes() - residentBefore, std::int64_t{64} << 20)
-        << "a new section's memory was touched";
+    const std::int64_t grown = ResidentBytes() - residentBefore;
+    EXPECT_LT(grown, std::int64_t{64} << 20) << "a new section's memory was touched";
+    RecordProperty("resident_growth_kib_" + std::to_string(shape.width) + "x" +
+                       std::to_string(shape.height),
+                   static_cast<int>(grown >> 10));
 
     BITMAP record{};
     ASSERT_EQ(GetObjectA(section, sizeof record, &record), static_cast<int>(sizeof record));
@@ -146,6 +150,7 @@ TEST(SurfaceAtTheCap, ATurnWhoseFrameWouldPassTheCapGivesNoneAndLeavesOnlyTheSou
   {
     const auto [w, h] = TurnedFrame(fits, fits);
     ASSERT_LE(w * h * 4, kCap);
+    RecordProperty("largest_turnable_square", static_cast<int>(fits));
   }
   const raster::LiveObjects before = raster::CountLiveObjects();
   for (const std::int64_t side : {fits + 1, std::int64_t{16384}}) {
