@@ -10,6 +10,10 @@
 void PaintWhereMaskClear(HDC destination, int x, int y, HDC maskContext, HBITMAP mask, int w,
                          int h, COLORREF colour);
 
+// The key mask of the colour image in `source`: 1 where a pixel has the
+// source context's background colour, 0 elsewhere.
+void BuildKeyMask(HDC source, HDC maskContext, int w, int h, HBITMAP key);
+
 // Builds the two diagonal rims of the shape held by `source` (a colour image
 // whose background colour is the key, or the key mask itself).
 void BuildRimMasks(HDC source, HDC maskContext, int w, int h, HBITMAP upperLeftRim,

@@ -14,6 +14,12 @@ void MarkLowerRightRim(HDC rimContext, HDC source, int w, int h) {
   BitBlt(rimContext, 0, 0, w, h, source, 0, 0, MERGEPAINT);
 }
 
+void BuildKeyMask(HDC source, HDC maskContext, int w, int h, HBITMAP key) {
+  const HGDIOBJ previous = SelectObject(maskContext, key);
+  BitBlt(maskContext, 0, 0, w, h, source, 0, 0, SRCCOPY);
+  SelectObject(maskContext, previous);
+}
+
 static void BuildOneRim(HDC source, HDC maskContext, int w, int h, HBITMAP rim,
                         void (*mark)(HDC, HDC, int, int)) {
   const HGDIOBJ previous = SelectObject(maskContext, rim);

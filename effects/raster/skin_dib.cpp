@@ -84,9 +84,10 @@ void DrawSkin(HBITMAP shape, int w, int h, HBITMAP skin, const BITMAP& skinRecor
   const COLORREF keyColour =
       GetPixel(objects.workContext, std::min(kKeyColumn, w - 1), std::min(kKeyRow, h - 1));
   SetBkColor(objects.workContext, keyColour);
-  const HGDIOBJ previousMask = SelectObject(objects.maskContext, objects.key);
-  BitBlt(objects.maskContext, 0, 0, w, h, objects.workContext, 0, 0, SRCCOPY);
-  SelectObject(objects.maskContext, previousMask);
+  BuildKeyMask(objects.workContext, objects.maskContext, w, h, objects.key);
+  // The rims come from the key mask rather than from the shape: the same
+  // bits, from one pass over the colour pixels instead of five.
+  SelectObject(objects.workContext, objects.key);
   BuildRimMasks(objects.workContext, objects.maskContext, w, h, objects.upperLeftRim,
                 objects.lowerRightRim);
 

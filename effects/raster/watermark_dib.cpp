@@ -8,6 +8,7 @@ struct WatermarkObjects {
   HDC targetContext;
   HDC maskContext;
   HDC workContext;
+  HBITMAP key;
   HBITMAP upperLeftRim;
   HBITMAP lowerRightRim;
 };
@@ -17,14 +18,17 @@ bool CreateWatermarkObjects(HDC screen, int markWidth, int markHeight,
   objects->targetContext = CreateCompatibleDC(screen);
   objects->maskContext = CreateCompatibleDC(screen);
   objects->workContext = CreateCompatibleDC(screen);
+  objects->key = CreateBitmap(markWidth, markHeight, 1, 1, nullptr);
   objects->upperLeftRim = CreateBitmap(markWidth, markHeight, 1, 1, nullptr);
   objects->lowerRightRim = CreateBitmap(markWidth, markHeight, 1, 1, nullptr);
   return objects->targetContext != nullptr && objects->maskContext != nullptr &&
-         objects->workContext != nullptr && objects->upperLeftRim != nullptr &&
+         objects->workContext != nullptr && objects->key != nullptr &&
+         objects->upperLeftRim != nullptr &&
          objects->lowerRightRim != nullptr;
 }
 
 void ReleaseWatermarkObjects(const WatermarkObjects& objects) {
+  DeleteObject(objects.key);
   DeleteObject(objects.upperLeftRim);
   DeleteObject(objects.lowerRightRim);
   DeleteDC(objects.targetContext);
@@ -42,6 +46,10 @@ void DrawWatermark(HBITMAP mark, const BITMAP& markRecord, HBITMAP target,
   // The mark's top-left pixel as displayed is its background.
   const HGDIOBJ previousWork = SelectObject(objects.workContext, mark);
   SetBkColor(objects.workContext, GetPixel(objects.workContext, 0, 0));
+  BuildKeyMask(objects.workContext, objects.maskContext, markWidth, markHeight, objects.key);
+  // The rims come from the key mask rather than from the mark: the same
+  // bits, from one pass over the colour pixels instead of four.
+  SelectObject(objects.workContext, objects.key);
   BuildRimMasks(objects.workContext, objects.maskContext, markWidth, markHeight,
                 objects.upperLeftRim, objects.lowerRightRim);
 

@@ -129,12 +129,20 @@ void CombineExpandedRow32(std::uint8_t index, std::uint32_t p, const std::uint64
   }
   std::uint32_t chunk[64];
   WithOp<std::uint32_t>(index, p, [&](auto op) {
+    // Masks are mostly runs: a chunk of 64 equal bits is one source colour,
+    // and where the operation leaves every destination bit as it is with
+    // that colour (a rim's "keep" bits) the chunk is not even read.
+    const bool keepsUnderOne = op(one, 0u) == 0u && op(one, ~0u) == ~0u;
+    const bool keepsUnderZero = op(zero, 0u) == 0u && op(zero, ~0u) == ~0u;
     for (std::size_t i = 0; i < count; i += 64) {
       const std::uint64_t word = window(first + i);
+      const std::size_t n = count - i < 64 ? count - i : 64;
+      const std::uint64_t used = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+      if ((word & used) == used && keepsUnderOne) continue;
+      if ((word & used) == 0 && keepsUnderZero) continue;
       for (unsigned k = 0; k < 16; ++k) {
         std::memcpy(chunk + 4 * k, expanded[(word >> (4 * k)) & 0xF], sizeof(expanded[0]));
       }
-      const std::size_t n = count - i < 64 ? count - i : 64;
       RunRow<std::uint32_t>(op, chunk, d + i, n);
     }
   });

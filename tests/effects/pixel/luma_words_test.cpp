@@ -1,9 +1,10 @@
-// The 16-bit lane luma against the plain formula in 32-bit arithmetic, on
-// every colour, and the loop that applies it on lengths with a tail.
+// The vector luma against the plain formula in 32-bit arithmetic, on every
+// colour, and the loop that applies it on lengths with a tail.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "effects/pixel/luma_words.h"
@@ -16,32 +17,75 @@ std::uint32_t WideLuma(std::uint32_t word) {
   return (66 * red + 129 * green + 25 * blue + 128) / 256 + 16;
 }
 
-TEST(LumaWords, BlockKernelAgreesOnEveryColour) {
+// Leaves each word's luma in its place, so the kernel's result is seen whole.
+struct LumaItself {
+  DWORD operator()(DWORD luma) const { return luma; }
+#if defined(__SSE2__)
+  __m128i operator()(__m128i luma) const { return luma; }
+#endif
+#if defined(VARNE_AVX2_PATH)
+  VARNE_AVX2 __m256i operator()(__m256i luma) const { return luma; }
+#endif
+};
+
+// Marks which path rewrote a word: the vector lanes or the scalar tail.
+struct LumaAndPath {
+  DWORD operator()(DWORD luma) const { return luma | 0x100u; }
+#if defined(__SSE2__)
+  __m128i operator()(__m128i luma) const { return _mm_or_si128(luma, _mm_set1_epi32(0x200)); }
+#endif
+#if defined(VARNE_AVX2_PATH)
+  VARNE_AVX2 __m256i operator()(__m256i luma) const {
+    return _mm256_or_si256(luma, _mm256_set1_epi32(0x400));
+  }
+#endif
+};
+
+// Every loop this processor can run: the chosen one may hide the others.
+template <typename FromLuma>
+std::vector<std::pair<const char*, void (*)(DWORD*, std::size_t, FromLuma)>> Paths() {
+  std::vector<std::pair<const char*, void (*)(DWORD*, std::size_t, FromLuma)>> paths = {
+      {"128-bit", &RewriteWordsByLumaSse2<FromLuma>}};
+#if defined(VARNE_AVX2_PATH)
+  if (CpuHasAvx2()) paths.emplace_back("256-bit", &RewriteWordsByLumaAvx2<FromLuma>);
+#endif
+  return paths;
+}
+
+TEST(LumaWords, AgreesWithTheFormulaOnEveryColour) {
   std::vector<DWORD> words(std::size_t{1} << 16);
-  std::vector<std::uint16_t> luma(words.size());
   std::mt19937 fourth(7);
-  for (std::uint32_t high = 0; high < 256; ++high) {
-    // A fourth byte of noise: it must play no part.
-    for (std::uint32_t low = 0; low < words.size(); ++low) {
-      words[low] = (fourth() & 0xFF000000u) | high << 16 | low;
-    }
-    for (std::size_t i = 0; i < words.size(); i += kLumaBlock) LumaOfBlock(&words[i], &luma[i]);
-    for (std::size_t i = 0; i < words.size(); ++i) {
-      ASSERT_EQ(luma[i], WideLuma(words[i])) << std::hex << words[i];
+  for (const auto& [name, rewrite] : Paths<LumaItself>()) {
+    SCOPED_TRACE(name);
+    for (std::uint32_t high = 0; high < 256; ++high) {
+      // A fourth byte of noise: it must play no part.
+      for (std::uint32_t low = 0; low < words.size(); ++low) {
+        words[low] = (fourth() & 0xFF000000u) | high << 16 | low;
+      }
+      const std::vector<DWORD> before = words;
+      rewrite(words.data(), words.size(), LumaItself{});
+      for (std::size_t i = 0; i < words.size(); ++i) {
+        ASSERT_EQ(words[i], WideLuma(before[i])) << std::hex << before[i];
+      }
     }
   }
 }
 
-TEST(LumaWords, EveryWordRewrittenIncludingTheTail) {
+TEST(LumaWords, EveryWordRewrittenOnceIncludingTheTail) {
   std::mt19937 random(11);
-  for (const std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{15}, std::size_t{16},
-                                  std::size_t{17}, std::size_t{47}, std::size_t{1000}}) {
-    std::vector<DWORD> words(count);
-    for (DWORD& word : words) word = random();
-    const std::vector<DWORD> before = words;
-    RewriteWordsByLuma(words.data(), count, [](DWORD luma) { return luma * 0x010101u; });
-    for (std::size_t i = 0; i < count; ++i) {
-      ASSERT_EQ(words[i], WideLuma(before[i]) * 0x010101u) << "word " << i << " of " << count;
+  for (const auto& [name, rewrite] : Paths<LumaAndPath>()) {
+    for (const std::size_t count : {0, 1, 3, 4, 5, 7, 8, 9, 47, 1000}) {
+      SCOPED_TRACE(testing::Message() << name << ", " << count << " words");
+      std::vector<DWORD> words(count + 1);
+      for (DWORD& word : words) word = random();
+      const std::vector<DWORD> before = words;
+      rewrite(words.data(), count, LumaAndPath{});
+      for (std::size_t i = 0; i < count; ++i) {
+        const DWORD path = words[i] & ~0xFFu;
+        ASSERT_EQ(words[i] & 0xFFu, WideLuma(before[i])) << "word " << i;
+        ASSERT_TRUE(path == 0x100u || path == 0x200u || path == 0x400u) << "word " << i << " rewritten by no path";
+      }
+      EXPECT_EQ(words[count], before[count]) << "the word past the end is not touched";
     }
   }
 }

@@ -123,5 +123,40 @@ TEST(RopRows, ExpandedMaskRowsMatchExpandingFirst) {
   }
 }
 
+
+// Masks made of runs, as rims and keys are: whole words of ones or zeros
+// (with noise past the row's end) between mixed ones, under source colours
+// that make many codes leave the destination as it is.
+TEST(RopRows, ExpandedMaskRowsOfRunsMatchExpandingFirst) {
+  std::mt19937_64 random(5);
+  const std::uint32_t colours[] = {0u, ~0u, 0x00FFFFFFu, 0x00A00000u};
+  for (int index = 0; index < 256; ++index) {
+    const auto code = static_cast<std::uint8_t>(index);
+    for (const std::uint32_t one : colours) {
+      for (const std::uint32_t zero : colours) {
+        std::vector<std::uint64_t> bits(5);
+        for (std::uint64_t& word : bits) {
+          const int kind = static_cast<int>(random() % 3);
+          word = kind == 0 ? 0 : kind == 1 ? ~std::uint64_t{0} : random();
+        }
+        const std::size_t first = 64 * (random() % 2) + (random() % 3 == 0 ? random() % 64 : 0);
+        const std::size_t count = 1 + random() % (5 * 64 - first - 1);
+        const auto p = random() % 2 ? static_cast<std::uint32_t>(random()) : colours[random() % 4];
+        std::vector<std::uint32_t> actual(count);
+        for (std::uint32_t& value : actual) value = static_cast<std::uint32_t>(random());
+        std::vector<std::uint32_t> expected = actual;
+        for (std::size_t i = 0; i < count; ++i) {
+          const std::size_t at = first + i;
+          const std::uint32_t s = (bits[at / 64] >> (at % 64)) & 1 ? one : zero;
+          expected[i] = EvaluateRop3<std::uint32_t>(code, p, s, expected[i]);
+        }
+        CombineExpandedRow32(code, p, bits.data(), first, one, zero, actual.data(), count);
+        ASSERT_EQ(actual, expected) << "code " << index << " from bit " << first << ", " << count
+                                    << " pixels, one " << one << ", zero " << zero;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace varne::raster

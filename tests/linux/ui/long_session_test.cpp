@@ -71,7 +71,7 @@ std::string PathOfLength(int length, const std::string& leaf) {
   while (remaining > 0) {
     size_t name = std::min<size_t>(100, remaining - 1);
     if (remaining - (name + 1) == 1) --name;  // never leave room for a lone slash
-    folder += "/" + std::string(name, 'd');
+    folder.append(1, '/').append(name, 'd');
     mkdir(folder.c_str(), 0755);
     remaining -= name + 1;
   }
