@@ -2,6 +2,7 @@
 // FALSE, never a crash or a giant allocation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -21,7 +22,7 @@ namespace {
 // A "BM" file with a 40-byte info header and `tail` bytes after it.
 std::vector<std::uint8_t> BmpFile(std::int32_t width, std::int32_t height, int bits,
                                   std::uint32_t pixelOffset, const std::vector<std::uint8_t>& tail) {
-  std::vector<std::uint8_t> file(54);
+  std::vector<std::uint8_t> file(54 + tail.size());
   auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&file[at], &v, 4); };
   file[0] = 'B';
   file[1] = 'M';
@@ -32,7 +33,7 @@ std::vector<std::uint8_t> BmpFile(std::int32_t width, std::int32_t height, int b
   put32(22, static_cast<std::uint32_t>(height));
   file[26] = 1;
   file[28] = static_cast<std::uint8_t>(bits);
-  file.insert(file.end(), tail.begin(), tail.end());
+  std::copy(tail.begin(), tail.end(), file.begin() + 54);
   return file;
 }
 
@@ -69,6 +70,32 @@ TEST(HostileFiles, DirectoriesAndMissingFilesGiveNone) {
   EXPECT_EQ(LoadImageA(nullptr, missing.c_str(), IMAGE_BITMAP, 0, 0,
                        LR_LOADFROMFILE | LR_CREATEDIBSECTION),
             nullptr);
+}
+
+HBITMAP LoadPath(const std::string& path) {
+  return static_cast<HBITMAP>(
+      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
+TEST(HostileFiles, AnEmptyFileGivesNone) {
+  EXPECT_EQ(LoadBytes({}, "varne-empty.bmp"), nullptr);
+}
+
+// A picked file that something treats as a folder: a trailing separator,
+// or a name below it. Both platforms refuse the path before reading.
+TEST(HostileFiles, APathThroughAFileGivesNone) {
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "varne-through.bmp";
+  const std::vector<std::uint8_t> pixels(4, 0x40);
+  const std::vector<std::uint8_t> bytes = BmpFile(1, 1, 24, 54, pixels);
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  const HBITMAP plain = LoadPath(file.string());
+  EXPECT_NE(plain, nullptr) << "the file itself is a bitmap";
+  DeleteObject(plain);
+  EXPECT_EQ(LoadPath(file.string() + static_cast<char>(std::filesystem::path::preferred_separator)),
+            nullptr);
+  EXPECT_EQ(LoadPath((file / "inner.bmp").string()), nullptr);
+  std::filesystem::remove(file);
 }
 
 TEST(ReleasedHandles, AreRefusedByEveryEffectAndCall) {
