@@ -64,7 +64,7 @@ std::string PathOfLength(const std::string& root, std::size_t length, const std:
     // which a "/x" could not use.
     std::size_t name = room <= 101 ? room - 1 : 100;
     if (room > 101 && room - (name + 1) == 1) --name;
-    folder += "/" + std::string(name, 'd');
+    folder.append(1, '/').append(name, 'd');
     ::mkdir(folder.c_str(), 0755);
   }
   return folder + "/" + leaf;
