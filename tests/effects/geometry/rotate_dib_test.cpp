@@ -153,9 +153,9 @@ TEST_F(RotateDibTest, MatchesThePerPixelLoopOnEveryShapeAndAngle) {
                                DegreesToRadians(180), DegreesToRadians(270), DegreesToRadians(135),
                                1e-7f, -1e-7f, 0.0f, 3e-4f};
   for (int k = -4; k <= 4; ++k) {
-    const float near = static_cast<float>(k) * quarter;
-    angles.push_back(std::nextafter(near, 10.0f));
-    angles.push_back(std::nextafter(near, -10.0f));
+    const float multiple = static_cast<float>(k) * quarter;
+    angles.push_back(std::nextafter(multiple, 10.0f));
+    angles.push_back(std::nextafter(multiple, -10.0f));
   }
   std::mt19937 generator(77);
   for (int k = 0; k < 12; ++k) {
