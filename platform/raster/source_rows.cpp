@@ -107,6 +107,8 @@ SourceRows::SourceRows(const Surface& source, COLORREF sourceBackground,
     for (std::size_t i = 0; i < lookup_.size(); ++i) {
       lookup_[i] = RawOfColour(destination, ColourOfRaw(source, static_cast<std::uint32_t>(i)));
     }
+  } else if (source.bitsPerPixel == 24 && IsPlain32(destination)) {
+    colourMode_ = ColourMode::kWiden24;
   } else {
     colourMode_ = ColourMode::kConvert;
   }
@@ -132,6 +134,15 @@ const std::uint32_t* SourceRows::Colour(int y, int x, int count) {
     case ColourMode::kSameRaw:
       for (int i = 0; i < count; ++i) out[i] = ReadRaw(source_, row, x + i);
       break;
+    case ColourMode::kWiden24: {
+      // A 24-bit pixel's bytes are blue, green, red: the low three bytes of
+      // the 0x00RRGGBB word it becomes, so no colour is worked out.
+      const std::uint8_t* bytes = row + static_cast<std::size_t>(x) * 3;
+      for (int i = 0; i < count; ++i, bytes += 3) {
+        out[i] = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16;
+      }
+      break;
+    }
     case ColourMode::kLookup:
       for (int i = 0; i < count; ++i) out[i] = lookup_[ReadRaw(source_, row, x + i)];
       break;

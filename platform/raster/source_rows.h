@@ -33,7 +33,7 @@ class SourceRows {
   const std::uint64_t* Bits(int y, int x, int count, int offset);
 
  private:
-  enum class ColourMode { kDirect, kSameRaw, kExpandMono, kLookup, kConvert };
+  enum class ColourMode { kDirect, kSameRaw, kExpandMono, kLookup, kWiden24, kConvert };
   enum class BitsMode { kShiftMono, kMatchPlain32, kMatchRaw };
 
   const Surface& source_;
