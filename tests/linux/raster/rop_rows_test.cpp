@@ -100,6 +100,20 @@ TEST(RopRows, EveryCodeOnMonochromeWordsKeepsBitsOutsideTheMasks) {
   }
 }
 
+// The row a mask blit must give: each bit expanded to its colour first,
+// then the general evaluator over the destination as it was.
+std::vector<std::uint32_t> ExpandThenCombine(std::uint8_t code, std::uint32_t p,
+                                             const std::vector<std::uint64_t>& bits,
+                                             std::size_t first, std::uint32_t one,
+                                             std::uint32_t zero, std::vector<std::uint32_t> row) {
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    const std::size_t at = first + i;
+    const std::uint32_t s = (bits[at / 64] >> (at % 64)) & 1 ? one : zero;
+    row[i] = EvaluateRop3<std::uint32_t>(code, p, s, row[i]);
+  }
+  return row;
+}
+
 TEST(RopRows, ExpandedMaskRowsMatchExpandingFirst) {
   std::mt19937_64 random(4);
   for (int index = 0; index < 256; ++index) {
@@ -112,17 +126,12 @@ TEST(RopRows, ExpandedMaskRowsMatchExpandingFirst) {
     const auto zero = static_cast<std::uint32_t>(random());
     std::vector<std::uint32_t> actual(count);
     for (std::uint32_t& value : actual) value = static_cast<std::uint32_t>(random());
-    std::vector<std::uint32_t> expected = actual;
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::size_t at = first + i;
-      const std::uint32_t s = (bits[at / 64] >> (at % 64)) & 1 ? one : zero;
-      expected[i] = EvaluateRop3<std::uint32_t>(code, p, s, expected[i]);
-    }
+    const std::vector<std::uint32_t> expected =
+        ExpandThenCombine(code, p, bits, first, one, zero, actual);
     CombineExpandedRow32(code, p, bits.data(), first, one, zero, actual.data(), count);
     EXPECT_EQ(actual, expected) << "code " << index << " from bit " << first << ", " << count;
   }
 }
-
 
 // Masks made of runs, as rims and keys are: whole words of ones or zeros
 // (with noise past the row's end) between mixed ones, under source colours
@@ -144,12 +153,8 @@ TEST(RopRows, ExpandedMaskRowsOfRunsMatchExpandingFirst) {
         const auto p = random() % 2 ? static_cast<std::uint32_t>(random()) : colours[random() % 4];
         std::vector<std::uint32_t> actual(count);
         for (std::uint32_t& value : actual) value = static_cast<std::uint32_t>(random());
-        std::vector<std::uint32_t> expected = actual;
-        for (std::size_t i = 0; i < count; ++i) {
-          const std::size_t at = first + i;
-          const std::uint32_t s = (bits[at / 64] >> (at % 64)) & 1 ? one : zero;
-          expected[i] = EvaluateRop3<std::uint32_t>(code, p, s, expected[i]);
-        }
+        const std::vector<std::uint32_t> expected =
+            ExpandThenCombine(code, p, bits, first, one, zero, actual);
         CombineExpandedRow32(code, p, bits.data(), first, one, zero, actual.data(), count);
         ASSERT_EQ(actual, expected) << "code " << index << " from bit " << first << ", " << count
                                     << " pixels, one " << one << ", zero " << zero;
