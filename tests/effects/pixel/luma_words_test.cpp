@@ -74,7 +74,8 @@ TEST(LumaWords, AgreesWithTheFormulaOnEveryColour) {
 TEST(LumaWords, EveryWordRewrittenOnceIncludingTheTail) {
   std::mt19937 random(11);
   for (const auto& [name, rewrite] : Paths<LumaAndPath>()) {
-    for (const std::size_t count : {0, 1, 3, 4, 5, 7, 8, 9, 47, 1000}) {
+    for (const std::size_t count : {0, 1, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 47, 1000, 1039,
+                                     1040, 1041, 1047, 2100}) {
       SCOPED_TRACE(testing::Message() << name << ", " << count << " words");
       std::vector<DWORD> words(count + 1);
       for (DWORD& word : words) word = random();
