@@ -14,6 +14,9 @@ struct PoolLimits {
   std::size_t maxBlocks = 0;
   std::size_t maxBytes = 0;       // all held blocks together
   std::size_t minBlockBytes = 0;  // smaller ones are cheap to calloc
+  // A reused block of at least this size is cleared with streaming stores,
+  // as it is larger than the caches.
+  std::size_t streamingClearBytes = std::size_t{64} << 20;
 };
 
 class SurfaceMemoryPool {
