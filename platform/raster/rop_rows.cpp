@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/raster/prefetch_ahead.h"
 #include "platform/raster/rop3.h"
 
 namespace varne::raster {
@@ -134,12 +135,19 @@ void CombineExpandedRow32(std::uint8_t index, std::uint32_t p, const std::uint64
     // that colour (a rim's "keep" bits) the chunk is not even read.
     const bool keepsUnderOne = op(one, 0u) == 0u && op(one, ~0u) == ~0u;
     const bool keepsUnderZero = op(zero, 0u) == 0u && op(zero, ~0u) == ~0u;
+    const auto kept = [&](std::uint64_t word, std::uint64_t used) {
+      return ((word & used) == used && keepsUnderOne) || ((word & used) == 0 && keepsUnderZero);
+    };
+    constexpr std::size_t kAhead = kPrefetchBytesAhead / sizeof(std::uint32_t);
     for (std::size_t i = 0; i < count; i += 64) {
+      // The chunk a page ahead is asked for only if it will be read.
+      if (count - i >= kAhead + 64 && !kept(window(first + i + kAhead), ~std::uint64_t{0})) {
+        PrefetchLines(d + i + kAhead, 64 * sizeof(std::uint32_t), true);
+      }
       const std::uint64_t word = window(first + i);
       const std::size_t n = count - i < 64 ? count - i : 64;
       const std::uint64_t used = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-      if ((word & used) == used && keepsUnderOne) continue;
-      if ((word & used) == 0 && keepsUnderZero) continue;
+      if (kept(word, used)) continue;
       for (unsigned k = 0; k < 16; ++k) {
         std::memcpy(chunk + 4 * k, expanded[(word >> (4 * k)) & 0xF], sizeof(expanded[0]));
       }

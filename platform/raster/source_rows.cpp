@@ -7,6 +7,7 @@
 #endif
 
 #include "platform/raster/pixel_format.h"
+#include "platform/raster/prefetch_ahead.h"
 
 namespace varne::raster {
 
@@ -69,7 +70,9 @@ void MatchPlain32(const std::uint32_t* pixels, int count, int offset, std::uint3
     const std::size_t j = static_cast<std::size_t>(offset + i);
     out[j / 64] |= static_cast<std::uint64_t>((pixels[i] & 0x00FFFFFF) == background) << (j % 64);
   }
+  constexpr int kAhead = static_cast<int>(kPrefetchBytesAhead / sizeof(std::uint32_t));
   for (; i + 64 <= count; i += 64) {
+    if (count - i >= kAhead + 64) PrefetchLines(pixels + i + kAhead, 64 * sizeof(std::uint32_t), false);
     out[static_cast<std::size_t>(offset + i) / 64] = MatchWord(pixels + i, background);
   }
   for (; i < count; ++i) {

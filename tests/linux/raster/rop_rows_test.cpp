@@ -163,5 +163,32 @@ TEST(RopRows, ExpandedMaskRowsOfRunsMatchExpandingFirst) {
   }
 }
 
+// Rows long enough that the combine asks for pixels a page ahead, and so
+// reads the mask that far ahead too. The mask holds exactly the words the
+// row needs, so a look-ahead past them is a read outside it (the sanitize
+// build reports it).
+TEST(RopRows, LongExpandedMaskRowsMatchExpandingFirst) {
+  std::mt19937_64 random(6);
+  for (int index = 0; index < 256; index += 5) {
+    const auto code = static_cast<std::uint8_t>(index);
+    const std::size_t first = random() % 64;
+    const std::size_t count = 1088 + random() % 3000;
+    std::vector<std::uint64_t> bits((first + count + 63) / 64);
+    for (std::uint64_t& word : bits) {
+      const int kind = static_cast<int>(random() % 4);
+      word = kind == 0 ? 0 : kind == 1 ? ~std::uint64_t{0} : random();
+    }
+    const std::uint32_t one = random() % 2 ? ~0u : static_cast<std::uint32_t>(random());
+    const std::uint32_t zero = random() % 2 ? 0u : static_cast<std::uint32_t>(random());
+    const auto p = static_cast<std::uint32_t>(random());
+    std::vector<std::uint32_t> actual(count);
+    for (std::uint32_t& value : actual) value = static_cast<std::uint32_t>(random());
+    const std::vector<std::uint32_t> expected =
+        ExpandThenCombine(code, p, bits, first, one, zero, actual);
+    CombineExpandedRow32(code, p, bits.data(), first, one, zero, actual.data(), count);
+    ASSERT_EQ(actual, expected) << "code " << index << " from bit " << first << ", " << count;
+  }
+}
+
 }  // namespace
 }  // namespace varne::raster
