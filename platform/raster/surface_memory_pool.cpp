@@ -9,9 +9,13 @@ namespace varne::raster {
 
 namespace {
 
-// Enough for a command's copy and a mask or two of a large picture; what
-// the pool holds while idle stays under half a gigabyte.
-constexpr PoolLimits kProcessLimits{4, std::size_t{512} << 20, std::size_t{1} << 20};
+// Enough for what one mask effect on a 64-megapixel picture releases: the
+// image it replaced, its result's rims and key, a loaded second picture
+// and its 32-bit copy, about 700 MiB in six blocks. With half of that, the
+// blocks of each call pushed out the next call's and every Watermark at
+// that size ran on fresh pages. Idle, the pool holds at most this much;
+// a block larger than all of it (a surface near the 1 GiB cap) is freed.
+constexpr PoolLimits kProcessLimits{8, std::size_t{768} << 20, std::size_t{1} << 20};
 
 // Fresh blocks are ordinary pages. Transparent huge pages were advised
 // here once, but on this machine type (a virtual machine) a fresh huge page

@@ -112,5 +112,36 @@ TEST(SurfaceMemoryPool, ASectionMadeAfterReleasingOneOfItsSizeReadsAsZeros) {
   EXPECT_EQ(CountLiveObjects(), before);
 }
 
+// What a Watermark on a 64-megapixel picture gives back: the image it
+// replaced, a loaded 24-bit mark and its 32-bit copy, the key and both
+// rims. All of it must come back from the pool for the next call, or every
+// call at that size pays for fresh pages.
+TEST(SurfaceMemoryPool, ALargeWatermarksBlocksAreAllKeptForTheNextCall) {
+  constexpr LONG kSide = 8000;
+  const auto makeAll = [] {
+    std::vector<HBITMAP> made;
+    for (const WORD bitCount : {WORD{32}, WORD{32}, WORD{24}}) {
+      BITMAPINFO info = Header32(kSide, kSide);
+      info.bmiHeader.biBitCount = bitCount;
+      void* bits = nullptr;
+      made.push_back(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    }
+    for (int mask = 0; mask < 3; ++mask) made.push_back(CreateBitmap(kSide, kSide, 1, 1, nullptr));
+    return made;
+  };
+  const std::size_t bytes = 2 * std::size_t{kSide} * kSide * 4 + std::size_t{kSide} * kSide * 3 +
+                            3 * std::size_t{kSide} * kSide / 8;
+  SurfaceMemoryPool& pool = PixelMemory();
+  for (const HBITMAP made : makeAll()) {
+    ASSERT_NE(made, nullptr);
+    DeleteObject(made);
+  }
+  const std::size_t held = pool.HeldBytes();
+  ASSERT_GE(held, bytes) << "everything released is held";
+  const std::vector<HBITMAP> again = makeAll();
+  EXPECT_EQ(pool.HeldBytes(), held - bytes) << "every block is taken from the pool";
+  for (const HBITMAP made : again) DeleteObject(made);
+}
+
 }  // namespace
 }  // namespace varne::raster
