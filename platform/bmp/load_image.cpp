@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <variant>
 
 #include "platform/bmp/bmp_decoder.h"
 #include "platform/bmp/read_file_bytes.h"
@@ -16,6 +18,33 @@ using varne::bmp::BmpLayout;
 // headers, palette and gap; anything past it could never be decoded.
 constexpr std::size_t kMaxFileBytes =
     static_cast<std::size_t>(varne::raster::kMaxSurfaceBytes) + (std::size_t{1} << 20);
+
+// The head of a file holds its headers, masks and palette whenever its
+// pixels start inside it. A file whose head is no bitmap the loader takes
+// is refused without reading the rest, however large the file is.
+constexpr std::size_t kHeadBytes = std::size_t{64} << 10;
+
+// Stored rows end after the image's bytes, so nothing past them is read;
+// run-length data has no such end.
+std::size_t BytesDecodingUses(const BmpLayout& layout) {
+  using varne::bmp::PixelEncoding;
+  if (layout.encoding == PixelEncoding::kRle8 || layout.encoding == PixelEncoding::kRle4) {
+    return kMaxFileBytes;
+  }
+  return std::min(kMaxFileBytes, layout.pixelOffset + layout.imageBytes);
+}
+
+// How much of the file, from its start, is worth reading once its head is
+// known; nothing when the head already refuses it.
+std::optional<std::size_t> BytesAfterHead(const std::vector<std::uint8_t>& head) {
+  const auto parsed = varne::bmp::ParseBmpLayout(head);
+  if (const auto* layout = std::get_if<BmpLayout>(&parsed)) return BytesDecodingUses(*layout);
+  // Pixels that start past the head are the one refusal the rest can undo.
+  if (std::get<varne::bmp::DecodeError>(parsed) == varne::bmp::DecodeError::kBadPixelOffset) {
+    return kMaxFileBytes;
+  }
+  return std::nullopt;
+}
 
 // A BITMAPINFO with room for the largest colour table (or the three masks
 // that take its place at 16 bpp).
@@ -67,8 +96,16 @@ HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int hei
       width != 0 || height != 0) {
     return nullptr;
   }
-  const auto file = varne::bmp::ReadFileBytes(name, kMaxFileBytes);
+  auto file = varne::bmp::ReadFileBytes(name, kHeadBytes);
   if (!file) return nullptr;
+  if (file->size() == kHeadBytes) {
+    const auto wanted = BytesAfterHead(*file);
+    if (!wanted) return nullptr;
+    // Read again from the start; the file may have changed in between,
+    // and what is read now is what is judged.
+    file = varne::bmp::ReadFileBytes(name, *wanted);
+    if (!file) return nullptr;
+  }
   const auto parsed = varne::bmp::ParseBmpLayout(*file);
   const auto* layout = std::get_if<BmpLayout>(&parsed);
   if (layout == nullptr) return nullptr;
