@@ -1,9 +1,8 @@
-// Clearing a block far larger than the caches. A plain memset of a 256 MB
-// block first reads every line it writes into the cache, only for the
-// cache to throw it out again; on this machine type that costs as long as
-// copying the block. Streaming stores write the zeros straight to memory,
-// in under half that time. Below the cache's size the plain memset wins,
-// because the zeros stay in the cache for the writes that follow.
+// Clearing a block far larger than the caches. On this machine type a
+// plain memset of a 256 MB block takes as long as copying it; streaming
+// stores, which write the zeros to memory without bringing each line into
+// the cache, take under half that. Below the cache's size the plain memset
+// wins, because the zeros stay in the cache for the writes that follow.
 #pragma once
 
 #include <cstddef>
