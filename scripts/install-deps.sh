@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
-# install-deps.sh run|test|bench: installs the Debian packages that the
+# install-deps.sh run|test|bench|package: installs the Debian packages that the
 # given command needs and the machine lacks. As root it installs them with
 # apt-get; otherwise it uses sudo when it can, and else says what to install.
 set -eu
 
-run_packages=(cmake ninja-build g++ qt6-base-dev)
-test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev googletest
-  g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth clang libclang-rt-14-dev)
+# qt6-wayland: Varne runs natively on a Wayland session, not only through
+# XWayland.
+run_packages=(cmake ninja-build g++ qt6-base-dev qt6-wayland)
+# The Debian package (dpkg-shlibdeps computes its dependencies) and the
+# Windows zip and installer.
+package_packages=("${run_packages[@]}" dpkg-dev file g++-mingw-w64-x86-64-posix nsis)
+# Beyond the suites themselves: the package's validators, a virtual X
+# display with a window manager for starting the packaged program, and a
+# headless Wayland compositor.
+test_packages=("${package_packages[@]}" libgtest-dev libgmock-dev googletest
+  wine wine64 xvfb xauth clang libclang-rt-14-dev
+  lintian desktop-file-utils appstream openbox xdotool x11-utils weston icoutils)
 bench_packages=("${run_packages[@]}" libbenchmark-dev)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
   bench) wanted=("${bench_packages[@]}") ;;
-  *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+  package) wanted=("${package_packages[@]}") ;;
+  *) echo "usage: $0 run|test|bench|package" >&2; exit 2 ;;
 esac
 
 missing=()
