@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# test.sh: builds and runs every suite: Linux, Linux under ASan and UBSan,
-# the Windows build under Wine, and a short run of each fuzz target.
+# test.sh: builds and runs every suite: Linux (the dialog tests also on a
+# headless Wayland compositor), Linux under ASan and UBSan, the Windows build
+# under Wine, the packages as scripts/package.sh makes them, and a short run
+# of each fuzz target.
 set -eu
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
@@ -23,6 +25,12 @@ ASAN_OPTIONS=detect_leaks=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   suite sanitize
 suite windows
+echo "== packages =="
+if bash scripts/package.sh; then
+  bash tests/packaging/check_linux_package.sh dist/varne_*_amd64.deb || status=1
+else
+  status=1
+fi
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzz (short) =="
   bash scripts/fuzz.sh --short || status=1

@@ -15,9 +15,11 @@
 namespace varne::test {
 namespace {
 
-// Before any test creates the application: real widgets, no display.
-const bool kOffscreen = [] {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+// Before any test creates the application: real widgets, no display, unless
+// the run names a platform (the Wayland run under a headless compositor).
+const bool kPlatformChosen = [] {
+  const char* chosen = std::getenv("VARNE_TEST_QPA_PLATFORM");
+  setenv("QT_QPA_PLATFORM", chosen != nullptr && *chosen != '\0' ? chosen : "offscreen", 1);
   return true;
 }();
 
@@ -82,7 +84,7 @@ void DialogDriver::CloseBox() { Window().close(); }
 
 INT_PTR RunDialog(int templateId, DLGPROC procedure,
                   const std::function<void(DialogDriver&)>& script) {
-  (void)kOffscreen;
+  (void)kPlatformChosen;
   ui::ModalLoopHook previous = ui::SetModalLoopHook([&script](HWND dialog) {
     {
       DialogDriver driver(dialog);
