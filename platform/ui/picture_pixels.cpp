@@ -1,5 +1,6 @@
 #include "platform/ui/picture_pixels.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -20,6 +21,9 @@ struct PixelSource {
     return reinterpret_cast<const std::uint32_t*>(bits + memoryRow * stride);
   }
 };
+
+// Far below a pixel, far above the error of a few products of doubles.
+constexpr double kEdgeTolerance = 1e-6;
 
 bool HasStandardMasks(const DIBSECTION& section) {
   return section.dsBitfields[0] == 0x00FF0000 && section.dsBitfields[1] == 0x0000FF00 &&
@@ -43,6 +47,15 @@ std::optional<PixelSource> Describe(HBITMAP bitmap) {
 }
 
 }  // namespace
+
+QRect CoveredPixels(const QRectF& onDevice) {
+  if (onDevice.isEmpty()) return QRect();
+  const int left = static_cast<int>(std::floor(onDevice.left() + kEdgeTolerance));
+  const int top = static_cast<int>(std::floor(onDevice.top() + kEdgeTolerance));
+  const int right = static_cast<int>(std::ceil(onDevice.right() - kEdgeTolerance));
+  const int bottom = static_cast<int>(std::ceil(onDevice.bottom() - kEdgeTolerance));
+  return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
 
 QPoint CentredOrigin(QSize client, QSize bitmap) {
   return QPoint(client.width() / 2 - bitmap.width() / 2, client.height() / 2 - bitmap.height() / 2);

@@ -1,4 +1,5 @@
-// What a centred, unscaled, clipped picture area shows of a bitmap.
+// What a centred, unscaled, clipped picture area shows of a bitmap, in the
+// device's pixels.
 #pragma once
 
 #include <QImage>
@@ -25,5 +26,12 @@ struct VisiblePart {
 // for a handle that no longer describes a 32-bpp DIB section, or when no
 // pixel is visible. The fourth byte of a pixel word is never alpha.
 std::optional<VisiblePart> ReadVisiblePart(HBITMAP bitmap, QSize client, QRect dirty);
+
+// Every device pixel that `onDevice` (a rectangle already mapped to the
+// device) touches. At a fractional scale a logical edge falls inside a pixel;
+// taking the whole pixel leaves no unpainted seam, and the painter's clip
+// keeps the paint where it belongs. Rounding noise (1.1 x 100 is not quite 110)
+// does not count as touching.
+QRect CoveredPixels(const QRectF& onDevice);
 
 }  // namespace varne::ui

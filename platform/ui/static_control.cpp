@@ -56,14 +56,17 @@ void StaticControl::paintEvent(QPaintEvent* event) {
   if (style_ & SS_SUNKEN) PaintEdge(painter);
 }
 
+// Filled one-pixel rows and columns rather than lines: on a scaled screen a
+// line's stroke straddles its pixel and would reach into the client area,
+// while a filled rectangle covers exactly the outermost logical pixels.
 void StaticControl::PaintEdge(QPainter& painter) const {
   const QRect r = rect();
-  painter.setPen(palette().color(QPalette::Dark));
-  painter.drawLine(r.topLeft(), r.topRight());
-  painter.drawLine(r.topLeft(), r.bottomLeft());
-  painter.setPen(palette().color(QPalette::Light));
-  painter.drawLine(r.bottomLeft(), r.bottomRight());
-  painter.drawLine(r.topRight(), r.bottomRight());
+  const QColor shadow = palette().color(QPalette::Dark);
+  painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), shadow);
+  painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), shadow);
+  const QColor highlight = palette().color(QPalette::Light);
+  painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), highlight);
+  painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), highlight);
 }
 
 void StaticControl::PaintText(QPainter& painter, QRect client) const {
@@ -73,10 +76,20 @@ void StaticControl::PaintText(QPainter& painter, QRect client) const {
   painter.drawText(client, alignment | Qt::TextSingleLine, text_);
 }
 
+// A DPI-aware program shows a bitmap one pixel per device pixel whatever
+// the screen's scale, so the area and the damage are measured in device
+// pixels, and the pixels read carry the painter's scale so that they are
+// blitted, never resampled. The widget itself may start inside a device pixel
+// (a fractional scale); the painter's device transform knows where.
 void StaticControl::PaintBitmap(QPainter& painter, QRect client, QRect dirty) const {
-  const std::optional<VisiblePart> part =
-      ReadVisiblePart(image_, client.size(), dirty.translated(-client.topLeft()));
-  if (part) painter.drawImage(part->at + client.topLeft(), part->pixels);
+  const QTransform toDevice = painter.deviceTransform();
+  const QRect area = CoveredPixels(toDevice.mapRect(QRectF(client)));
+  const QRect damage = CoveredPixels(toDevice.mapRect(QRectF(dirty)));
+  std::optional<VisiblePart> part =
+      ReadVisiblePart(image_, area.size(), damage.translated(-area.topLeft()));
+  if (!part) return;
+  part->pixels.setDevicePixelRatio(toDevice.m11());
+  painter.drawImage(toDevice.inverted().map(QPointF(area.topLeft() + part->at)), part->pixels);
 }
 
 }  // namespace varne::ui

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QTransform>
 #include <random>
 
 #include "app/resources/resource.h"
@@ -78,6 +79,20 @@ TEST(PicturePixelsTest, GivesNothingForReleasedOrUnsuitableHandles) {
   HBITMAP mono = CreateBitmap(8, 8, 1, 1, nullptr);
   EXPECT_FALSE(ui::ReadVisiblePart(mono, QSize(10, 10), QRect(0, 0, 10, 10)));
   DeleteObject(mono);
+}
+
+TEST(PicturePixelsTest, CoversEveryDevicePixelARectangleTouchesAndNoMore) {
+  // Whole pixels, a scale of 1.5 with edges inside pixels, and scales whose
+  // products of doubles land a hair beside the integers they mean.
+  EXPECT_EQ(ui::CoveredPixels(QRectF(6, 0, 1150, 462)), QRect(6, 0, 1150, 462));
+  EXPECT_EQ(ui::CoveredPixels(QRectF(7.5, 1.5, 1147.5, 690)), QRect(7, 1, 1148, 691));
+  const QRectF beyond = QTransform::fromScale(1.1, 1.1).mapRect(QRectF(50, 50, 50, 50));
+  const QRectF under = QTransform::fromScale(1.15, 1.15).mapRect(QRectF(100, 100, 80, 80));
+  ASSERT_GT(beyond.right(), 110.0) << "the case must carry rounding noise";
+  ASSERT_LT(under.left(), 115.0) << "the case must carry rounding noise";
+  EXPECT_EQ(ui::CoveredPixels(beyond), QRect(55, 55, 55, 55));
+  EXPECT_EQ(ui::CoveredPixels(under), QRect(115, 115, 92, 92));
+  EXPECT_TRUE(ui::CoveredPixels(QRectF(3, 3, 0, 5)).isEmpty());
 }
 
 TEST(PictureControlTest, ShowsTheBitmapCentredHandsBackThePreviousAndDrawsNothingOnceReleased) {
