@@ -15,7 +15,3 @@ void ApplySkinCommand(HWND dialog);
 
 // The trackbar's notification; `code` is the low word of WM_HSCROLL's wParam.
 void ThresholdCommand(HWND dialog, WORD code);
-
-// CurrentImage := a fresh copy of SourceImage; false (CurrentImage none)
-// when there is no source image or the copy fails.
-bool TakeFreshCopy();

@@ -3,6 +3,26 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/resources/resource.h"
+#include "image/dib32.h"
+
+HBITMAP SourceImage = nullptr;
+HBITMAP CurrentImage = nullptr;
+HBITMAP WatermarkImage = nullptr;
+HBITMAP SkinImage = nullptr;
+HBITMAP SkinWorkCopy = nullptr;
+
+bool TakeFreshCopy() {
+  // The image on screen stays owned by the picture area; ShowImage frees it.
+  CurrentImage = CopyDib32(SourceImage);
+  return CurrentImage != nullptr;
+}
+
+void ShowImage(HWND dialog, HBITMAP image) {
+  // The picture area hands back what it showed; that image is ours to free.
+  const auto previous = reinterpret_cast<HBITMAP>(SendDlgItemMessageA(
+      dialog, IDC_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image)));
+  if (previous != nullptr) DeleteObject(previous);
+}
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include "image/bitmap_loader.h"
 
+char PathBuffer[kPathBufferSize];
+
 namespace {
 
 // One description/pattern pair; the literal's own NUL ends the list.

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <numbers>
 
 #include "image/colour_order.h"
 #include "image/dib32.h"
@@ -226,6 +227,10 @@ void TurnStrip(const Turning& t, std::int64_t top, std::int64_t count) {
 }
 
 }  // namespace
+
+float DegreesToRadians(float degrees) {
+  return static_cast<float>(std::numbers::pi / 180.0 * static_cast<double>(degrees));
+}
 
 HBITMAP RotateDib(HBITMAP source, float angle, COLORREF background) {
   const DWORD bg = PixelFromColorref(background);

@@ -1,3 +1,0 @@
-#include "image/bitmap_loader.h"
-
-char PathBuffer[kPathBufferSize];
