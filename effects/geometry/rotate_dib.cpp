@@ -1,6 +1,24 @@
+// RotateDib gives the picture of this plain loop over the destination,
+// where s and c are the angle's sine and cosine rounded to single
+// precision, f(...) rounds a product to single precision, and round(...)
+// goes to the nearest integer, ties to even:
+//
+//   for (i = 0; i < height; ++i)
+//     for (j = 0; j < width; ++j) {
+//       gx = j + minX;  gy = i + minY;
+//       sx = round(gy * s + f(gx * c));
+//       sy = round(gy * c - f(gx * s));
+//       out[i][j] = 0 <= sx < w && 0 <= sy < h ? src[sy][sx] : bg;
+//     }
+//
+// Everything below (spans, tiles, streaming stores) only reorders that
+// work, and must leave every word equal to the loop's, bit for bit; the
+// tests compare the two word for word (ModelTurn in rotate_dib_test.cpp).
 #include "effects/geometry/rotate_dib.h"
 
+#if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <bit>
@@ -139,20 +157,35 @@ Span InsideSpan(const RowTurn& turn, std::int64_t width, double s, double c, std
 // The destination is written once and not read back here, and is far
 // larger than the caches: streaming stores skip reading each line in
 // before overwriting it, which is a third of the memory traffic.
+// Without SSE2 they are plain stores.
 inline void StreamWord(DWORD* to, DWORD word) {
+#if defined(__SSE2__)
   _mm_stream_si32(reinterpret_cast<int*>(to), static_cast<int>(word));
+#else
+  *to = word;
+#endif
 }
 
 void StreamFill(DWORD* begin, DWORD* end, DWORD word) {
+#if defined(__SSE2__)
   while (begin < end && (reinterpret_cast<std::uintptr_t>(begin) & 15) != 0) StreamWord(begin++, word);
   const __m128i four = _mm_set1_epi32(static_cast<int>(word));
   for (; end - begin >= 4; begin += 4) _mm_stream_si128(reinterpret_cast<__m128i*>(begin), four);
+#endif
   while (begin < end) StreamWord(begin++, word);
+}
+
+// Streaming stores are weakly ordered: make them visible before the
+// surface is handed on.
+inline void FinishStreaming() {
+#if defined(__SSE2__)
+  _mm_sfence();
+#endif
 }
 
 // No bounds test: the span guarantees every traced pixel is inside.
 void SampleRun(const RowTurn& turn, std::int64_t begin, std::int64_t end, const DWORD* src,
-                     std::size_t w, DWORD* row) {
+               std::size_t w, DWORD* row) {
   for (std::int64_t j = begin; j < end; ++j) {
     const std::uint32_t sx = RoundToEvenInRange(turn.rowS + turn.columnC[j]);
     const std::uint32_t sy = RoundToEvenInRange(turn.rowC - turn.columnS[j]);
@@ -269,8 +302,6 @@ HBITMAP RotateDib(HBITMAP source, float angle, COLORREF background) {
   for (std::int64_t top = 0; top < frame.height; top += kTileRows) {
     TurnStrip(turning, top, std::min(kTileRows, frame.height - top));
   }
-  // Streaming stores are weakly ordered: make them visible before the
-  // surface is handed on.
-  _mm_sfence();
+  FinishStreaming();
   return turned;
 }

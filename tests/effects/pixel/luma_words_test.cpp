@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "effects/pixel/luma_words.h"
+#include "effects/pixel/pixel_effects.h"
 
 namespace varne::test {
 namespace {

@@ -1,8 +1,24 @@
 #include "effects/pixel/pixel_effects.h"
-#include "effects/pixel/luma_words.h"
+
 #include "image/dib32.h"
 
 namespace {
+
+// The grey whose three channels are the luma.
+struct GreyOfLuma {
+  DWORD operator()(DWORD luma) const { return luma * 0x010101u; }
+#if defined(__SSE2__)
+  __m128i operator()(__m128i luma) const {
+    return _mm_or_si128(luma, _mm_or_si128(_mm_slli_epi32(luma, 8), _mm_slli_epi32(luma, 16)));
+  }
+#endif
+#if defined(VARNE_AVX2_PATH)
+  VARNE_AVX2 __m256i operator()(__m256i luma) const {
+    return _mm256_or_si256(luma,
+                           _mm256_or_si256(_mm256_slli_epi32(luma, 8), _mm256_slli_epi32(luma, 16)));
+  }
+#endif
+};
 
 // `high` above the limit, `low` at or below it.
 struct LevelOfLuma {
@@ -30,6 +46,14 @@ struct LevelOfLuma {
 
 }  // namespace
 
+HBITMAP GrayScaleDib(HBITMAP image) {
+  Dib32Pixels pixels{};
+  if (!ReadDib32Pixels(image, &pixels)) return nullptr;
+  GdiFlush();
+  RewriteWordsByLuma(pixels.words, WordCount(pixels), GreyOfLuma{});
+  return image;
+}
+
 HBITMAP ThresholdDib(HBITMAP image, int t) {
   Dib32Pixels pixels{};
   if (!ReadDib32Pixels(image, &pixels)) return nullptr;
@@ -43,4 +67,28 @@ HBITMAP ThresholdDib(HBITMAP image, int t) {
   GdiFlush();
   RewriteWordsByLuma(pixels.words, WordCount(pixels), level);
   return image;
+}
+
+HBITMAP InvertDib(HBITMAP image) {
+  Dib32Pixels pixels{};
+  if (!ReadDib32Pixels(image, &pixels)) return nullptr;
+  GdiFlush();
+  // Each channel complemented in its own place; the fourth byte is not a
+  // colour and is cleared like every computed pixel's.
+  RewriteWords(pixels.words, WordCount(pixels), [](DWORD word) { return ~word & 0x00FFFFFFu; });
+  return image;
+}
+
+bool CpuHasAvx2() {
+#if defined(VARNE_AVX2_PATH)
+  // The compiler's check covers the operating system saving the wide
+  // registers as well as the instructions themselves.
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+#else
+  return false;
+#endif
 }
