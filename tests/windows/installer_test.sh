@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# installer_test.sh PREFIX SETUP OLDER_SETUP PROGRAM WINDOW_CHECK SAMPLE VERSION OLDER_VERSION
+#
+# The installer as a user meets it, under Wine in a fresh prefix (PREFIX is
+# removed first):
+#  1. an older Varne (OLDER_SETUP, OLDER_VERSION) installed silently into a
+#     folder of the user's choosing (/D=);
+#  2. SETUP installed silently over it: into that folder, varne.exe replaced
+#     by PROGRAM byte for byte, the one uninstall entry now at VERSION;
+#  3. the files, the Start-menu shortcut, every value Apps & features reads;
+#     the installed varne.exe opens SAMPLE through its open-file dialog and
+#     ends with 259 on WM_CLOSE (WINDOW_CHECK does that part);
+#  4. the registered quiet uninstall leaves no file, folder, shortcut or key;
+#  5. the same per-user (/CurrentUser): the user's own programs folder,
+#     HKCU, the user's Start menu, then the uninstall again.
+set -u
+if [ -z "${DISPLAY:-}" ] && [ -z "${VARNE_WINE_XVFB:-}" ] && command -v xvfb-run >/dev/null; then
+  VARNE_WINE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+if [ $# -ne 8 ]; then
+  echo "usage: $0 PREFIX SETUP OLDER_SETUP PROGRAM WINDOW_CHECK SAMPLE VERSION OLDER_VERSION" >&2
+  exit 2
+fi
+prefix=$1 setup=$2 older_setup=$3 program=$4 window_check=$5 sample=$6 version=$7 older_version=$8
+
+rm -rf "$prefix"
+mkdir -p "$prefix"
+# winemenubuilder would copy the Start-menu shortcut into the real home's
+# desktop menu.
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wine_bin=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+trap '"$server" -k </dev/null >/dev/null 2>&1' EXIT
+"$wine_bin" wineboot --init </dev/null >/dev/null 2>&1
+"$server" -w </dev/null >/dev/null 2>&1
+# One server for every step below; its output detached so that it never
+# holds CTest's pipes.
+"$server" -p60 </dev/null >/dev/null 2>&1
+
+failures=0
+check() {  # check WHAT COMMAND...: runs COMMAND, reports WHAT
+  if "${@:2}"; then
+    echo "ok   $1"
+  else
+    echo "FAIL $1"
+    failures=$((failures + 1))
+  fi
+}
+win() {  # a Windows command, its output without carriage returns
+  "$wine_bin" "$@" </dev/null 2>/dev/null | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
+unix_path() {  # C:\a\b -> the file inside the prefix
+  local path=${1//\\//}
+  printf '%s/drive_c%s' "$prefix" "${path#C:}"
+}
+values=
+read_key() {  # read_key KEY: its values into $values as NAME<tab>DATA lines
+  local listing
+  listing=$(win reg query "$1") || return 1
+  values=$(printf '%s\n' "$listing" | sed -n 's/^    \([^ ]*\)    REG_[A-Z_]*    \(.*\)$/\1\t\2/p')
+}
+value() { printf '%s\n' "$values" | awk -F'\t' -v name="$1" '$1 == name { print $2 }'; }
+same() { [ "$1" = "$2" ] || { echo "     expected \"$2\", found \"$1\""; return 1; }; }
+absent() { [ ! -e "$1" ]; }
+key_absent() { ! win reg query "$1" >/dev/null; }
+
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Varne'
+user_dir=
+for dir in "$prefix"/drive_c/users/*; do
+  [ "$(basename "$dir")" = Public ] || user_dir=$dir
+done
+user_windows=${user_dir#"$prefix"/drive_c}
+user_windows="C:${user_windows//\//\\}"
+common_menu=$prefix/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs
+user_menu=$user_dir/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs
+sample_windows="Z:${sample//\//\\}"
+
+# check_install HIVE FOLDER MENU: the files, the shortcut and the entry of
+# an install of VERSION in FOLDER (Windows form).
+check_install() {
+  local hive=$1 folder=$2 menu=$3 dir
+  dir=$(unix_path "$folder")
+  for file in varne.exe README.md LICENSE uninstall.exe; do
+    check "$file in $folder" test -f "$dir/$file"
+  done
+  check "the installed varne.exe is the shipped one" cmp -s "$dir/varne.exe" "$program"
+  check "Start-menu shortcut in $menu" test -f "$menu/Varne.lnk"
+  # A shell link keeps its target's path as plain text in its link info.
+  check "the shortcut leads to $folder\\varne.exe" grep -aqF "$folder\\varne.exe" "$menu/Varne.lnk"
+  if ! check "uninstall entry $hive\\$uninstall_key" read_key "$hive\\$uninstall_key"; then
+    return
+  fi
+  check "DisplayName" same "$(value DisplayName)" "Varne"
+  check "DisplayVersion" same "$(value DisplayVersion)" "$version"
+  check "Publisher" same "$(value Publisher)" "The Varne developers"
+  check "DisplayIcon" same "$(value DisplayIcon)" "$folder\\varne.exe,0"
+  check "InstallLocation" same "$(value InstallLocation)" "$folder"
+  check "UninstallString" same "$(value UninstallString)" "\"$folder\\uninstall.exe\""
+  check "QuietUninstallString" same "$(value QuietUninstallString)" "\"$folder\\uninstall.exe\" /S"
+  check "NoModify" same "$(value NoModify)" "0x1"
+  check "NoRepair" same "$(value NoRepair)" "0x1"
+  # What the files take, in KiB as Apps & features expects it.
+  local estimated=$(($(value EstimatedSize))) actual
+  actual=$(($(cat "$dir"/* | wc -c) / 1024))
+  check "EstimatedSize ${estimated} KiB for ${actual} KiB of files" \
+    test "$estimated" -ge $((actual - 1)) -a "$estimated" -le $((actual + 1))
+}
+
+# check_uninstall HIVE FOLDER MENU: runs the entry's quiet uninstall and
+# checks that nothing of the install is left.
+check_uninstall() {
+  local hive=$1 folder=$2 menu=$3 dir quiet
+  dir=$(unix_path "$folder")
+  read_key "$hive\\$uninstall_key"
+  quiet=$(value QuietUninstallString)
+  if [[ ! $quiet =~ ^\"([^\"]+)\"(.*)$ ]]; then
+    check "a quiet uninstall command is registered" false
+    return
+  fi
+  # NSIS's uninstaller runs on from a copy in the temporary folder while the
+  # started one returns at once.
+  check "the uninstaller starts" win "${BASH_REMATCH[1]}" ${BASH_REMATCH[2]}
+  for _ in $(seq 600); do
+    [ -e "$dir" ] || break
+    sleep 0.1
+  done
+  check "no folder $folder" absent "$dir"
+  check "no shortcut in $menu" absent "$menu/Varne.lnk"
+  check "no uninstall entry $hive\\$uninstall_key" key_absent "$hive\\$uninstall_key"
+}
+
+echo "== $older_version, silently, into a folder of the user's choosing"
+check "the older installer succeeds" win "$older_setup" /S '/D=C:\Apps\Varne'
+read_key "HKLM\\$uninstall_key"
+check "the older version is registered" same "$(value DisplayVersion)" "$older_version"
+
+echo "== $version, silently, over it"
+check "the installer succeeds" win "$setup" /S
+check "nothing went to Program Files instead" absent "$prefix/drive_c/Program Files/Varne"
+check "no per-user entry beside the per-machine one" key_absent "HKCU\\$uninstall_key"
+check_install HKLM 'C:\Apps\Varne' "$common_menu"
+check "the installed program starts, opens a picture and closes with 259" \
+  win "$window_check" 'C:\Apps\Varne\varne.exe' "$sample_windows"
+check_uninstall HKLM 'C:\Apps\Varne' "$common_menu"
+
+echo "== $version, per user"
+user_folder="$user_windows\\AppData\\Local\\Programs\\Varne"
+check "the per-user install succeeds" win "$setup" /S /CurrentUser
+check "no per-machine entry" key_absent "HKLM\\$uninstall_key"
+check_install HKCU "$user_folder" "$user_menu"
+check_uninstall HKCU "$user_folder" "$user_menu"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
