@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "platform/ui/button_control.h"
+#include "platform/ui/control_accessibility.h"
 #include "platform/ui/modal_loop_hook.h"
 #include "platform/ui/static_control.h"
 #include "platform/ui/trackbar_control.h"
@@ -49,6 +50,7 @@ DialogWindow::DialogWindow(const DialogTemplate& dialog, DLGPROC procedure, HWND
     : QWidget(WidgetOf(owner), FrameFlags(dialog.style)),
       procedure_(procedure),
       handle_(RegisterWindow(this, this, owner, 0)) {
+  InstallControlAccessibility();
   setFont(DialogFont(dialog.fontPoints));
   units_ = BaseUnitsOf(font());
   setWindowTitle(QString::fromStdString(dialog.caption));

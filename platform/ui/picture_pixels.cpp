@@ -48,6 +48,12 @@ std::optional<PixelSource> Describe(HBITMAP bitmap) {
 
 }  // namespace
 
+std::optional<QSize> DrawableSize(HBITMAP bitmap) {
+  const std::optional<PixelSource> source = Describe(bitmap);
+  if (!source) return std::nullopt;
+  return QSize(source->width, source->height);
+}
+
 QRect CoveredPixels(const QRectF& onDevice) {
   if (onDevice.isEmpty()) return QRect();
   const int left = static_cast<int>(std::floor(onDevice.left() + kEdgeTolerance));

@@ -27,6 +27,10 @@ struct VisiblePart {
 // pixel is visible. The fourth byte of a pixel word is never alpha.
 std::optional<VisiblePart> ReadVisiblePart(HBITMAP bitmap, QSize client, QRect dirty);
 
+// The size of what the area would draw for `bitmap`: nothing when it would
+// draw nothing, so that what is said about the picture matches what is seen.
+std::optional<QSize> DrawableSize(HBITMAP bitmap);
+
 // Every device pixel that `onDevice` (a rectangle already mapped to the
 // device) touches. At a fractional scale a logical edge falls inside a pixel;
 // taking the whole pixel leaves no unpainted seam, and the painter's clip

@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "platform/ui/accessibility_announcements.h"
 #include "platform/ui/picture_pixels.h"
 #include "platform/win32.h"
 
@@ -19,6 +20,8 @@ StaticControl::StaticControl(QWidget* parent, HWND dialog, int id, DWORD style, 
   setFocusPolicy(Qt::NoFocus);
 }
 
+bool StaticControl::showsBitmap() const { return (style_ & kStaticTypeMask) == SS_BITMAP; }
+
 QRect StaticControl::clientRect() const {
   return (style_ & SS_SUNKEN) ? rect().adjusted(1, 1, -1, -1) : rect();
 }
@@ -26,7 +29,14 @@ QRect StaticControl::clientRect() const {
 LRESULT StaticControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (HandleTextMessage(text_, message, wParam, lParam, result)) {
-    if (message == WM_SETTEXT) update();
+    if (message == WM_SETTEXT) {
+      update();
+      // A text static is named by its text (the number display by its number).
+      if (!showsBitmap()) {
+        QAccessibleEvent renamed(this, QAccessible::NameChanged);
+        Announce(renamed);
+      }
+    }
     return result;
   }
   switch (message) {
@@ -37,6 +47,9 @@ LRESULT StaticControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       HBITMAP previous = image_;
       image_ = reinterpret_cast<HBITMAP>(lParam);
       update();
+      // The picture's description gives the size of what it shows.
+      QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+      Announce(described);
       return reinterpret_cast<LRESULT>(previous);
     }
     case STM_GETIMAGE:
@@ -49,7 +62,7 @@ LRESULT StaticControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void StaticControl::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect client = clientRect();
-  if ((style_ & kStaticTypeMask) == SS_BITMAP)
+  if (showsBitmap())
     PaintBitmap(painter, client, event->rect());
   else
     PaintText(painter, client);

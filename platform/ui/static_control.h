@@ -16,6 +16,7 @@ class StaticControl : public QWidget, public Control {
 
   QString text() const { return text_; }
   HBITMAP image() const { return image_; }
+  bool showsBitmap() const;
   // The area inside the one-pixel sunken edge, in widget coordinates.
   QRect clientRect() const;
 

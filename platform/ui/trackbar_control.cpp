@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "platform/ui/accessibility_announcements.h"
 #include "platform/win32.h"
 
 namespace varne::ui {
@@ -66,7 +67,7 @@ LRESULT TrackbarControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case TBM_GETRANGEMAX:
       return maximum_;
     case TBM_SETPOS:
-      position_ = Clamp(static_cast<int>(lParam));
+      SetPosition(static_cast<int>(lParam));
       if (wParam) update();
       return 0;
     case TBM_SETRANGE:
@@ -103,7 +104,7 @@ void TrackbarControl::SetRange(int minimum, int maximum) {
   maximum_ = maximum;
   // The page follows the range (a fifth of it) until the caller sets it.
   if (!pageSizeSet_) pageSize_ = std::max(1, (maximum_ - minimum_) / 5);
-  position_ = Clamp(position_);
+  SetPosition(position_);
 }
 
 LRESULT TrackbarControl::SetBuddy(bool left, HWND buddy) {
@@ -126,6 +127,16 @@ void TrackbarControl::AlignBuddies() {
 
 int TrackbarControl::Clamp(int position) const {
   return std::clamp(position, minimum_, std::max(minimum_, maximum_));
+}
+
+// Every change of position, by the user or by a message, is announced to
+// assistive technology, as a slider's value change.
+void TrackbarControl::SetPosition(int position) {
+  const int clamped = Clamp(position);
+  if (clamped == position_) return;
+  position_ = clamped;
+  QAccessibleValueChangeEvent changed(this, position_);
+  Announce(changed);
 }
 
 QRect TrackbarControl::ChannelRect() const {
@@ -158,7 +169,7 @@ QRect TrackbarControl::ThumbRect() const {
 }
 
 void TrackbarControl::MoveTo(int position, WORD code) {
-  position_ = Clamp(position);
+  SetPosition(position);
   update();
   NotifyScroll(code);
 }

@@ -38,6 +38,7 @@ class TrackbarControl : public QWidget, public Control {
   void AlignBuddies();
   void SetRange(int minimum, int maximum);
   int Clamp(int position) const;
+  void SetPosition(int position);
   int PositionAtX(int x) const;
   void MoveTo(int position, WORD code);
   void NotifyScroll(WORD code);
