@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <algorithm>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -167,22 +168,17 @@ TEST_F(ControlAccessibilityTest, PictureAndNumberFollowAnOpenedFileAndTheThresho
   EXPECT_EQ(CurrentImage, nullptr);
 }
 
+// What is said matches what is drawn: nothing for a bitmap the area cannot draw.
 TEST_F(ControlAccessibilityTest, APictureWhoseBitmapIsGoneReadsAsEmpty) {
+  std::mt19937 random(3);
   RunDialog(IDD_MAIN, RecordingProcedure, [&](DialogDriver& driver) {
     QAccessibleInterface& picture = Of(driver, IDC_PICTURE);
-    HBITMAP mono = CreateBitmap(8, 8, 1, 1, nullptr);
-    SendMessageA(driver.Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(mono));
-    EXPECT_EQ(picture.text(QAccessible::Description), "Empty") << "the area draws nothing of it";
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 5, 3, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP shown = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP shown = RandomSection(5, 3, false, random);
     SendMessageA(driver.Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown));
     EXPECT_EQ(picture.text(QAccessible::Description), QString::fromUtf8("5 \u00D7 3 pixels"));
     DeleteObject(shown);
     EXPECT_EQ(picture.text(QAccessible::Description), "Empty");
     SendMessageA(driver.Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, 0);
-    DeleteObject(mono);
     driver.CloseBox();
   });
 }

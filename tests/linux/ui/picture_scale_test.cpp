@@ -21,22 +21,6 @@
 namespace varne::test {
 namespace {
 
-// A bottom-up 32-bpp section of random words; its bits stay writable.
-HBITMAP RandomSection(int w, int h, std::mt19937& random) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap == nullptr) return nullptr;
-  auto* words = static_cast<std::uint32_t*>(bits);
-  for (int i = 0; i < w * h; ++i) words[i] = random();
-  return bitmap;
-}
-
 void InvertColours(HBITMAP bitmap) {
   DIBSECTION section{};
   ASSERT_EQ(GetObjectA(bitmap, sizeof section, &section), static_cast<int>(sizeof section));
@@ -109,7 +93,7 @@ TEST_F(PictureScaleTest, EveryDevicePixelOfTheAreaShowsOneBitmapPixelCentredOrTh
     // both directions, and larger in one only.
     for (const QSize size : {QSize(9, 5), QSize(area.width() + 3, area.height() + 2),
                              QSize(area.width() + 7, 33)}) {
-      HBITMAP bitmap = RandomSection(size.width(), size.height(), random);
+      HBITMAP bitmap = RandomSection(size.width(), size.height(), false, random);
       ASSERT_NE(bitmap, nullptr);
       SendMessageA(driver.Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
       const Pixels pixels = ReadPixels(bitmap);
@@ -140,7 +124,7 @@ TEST_F(PictureScaleTest, PartialRepaintsRedrawTheirDevicePixelsWithTheSameAlignm
   std::mt19937 random(11);
   Run([&](DialogDriver& driver) {
     const QRect area = OnDevice(picture_->clientRect()).Touched();
-    HBITMAP bitmap = RandomSection(area.width() + 5, area.height() + 5, random);
+    HBITMAP bitmap = RandomSection(area.width() + 5, area.height() + 5, false, random);
     ASSERT_NE(bitmap, nullptr);
     SendMessageA(driver.Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     const Pixels before = ReadPixels(bitmap);

@@ -16,22 +16,6 @@
 namespace varne::test {
 namespace {
 
-// A 32-bpp DIB section filled with random words, all four bytes random.
-HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = topDown ? -h : h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap == nullptr) return nullptr;
-  auto* words = static_cast<std::uint32_t*>(bits);
-  for (int i = 0; i < w * h; ++i) words[i] = random();
-  return bitmap;
-}
-
 TEST(PicturePixelsTest, ReadsExactlyTheVisiblePixelsCentredByIntegerHalves) {
   std::mt19937 random(20261208);
   for (int trial = 0; trial < 60; ++trial) {

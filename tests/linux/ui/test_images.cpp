@@ -47,6 +47,21 @@ std::string WriteBmp24(const std::string& name, int w, int h, const PixelFunctio
   return path;
 }
 
+HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = topDown ? -h : h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr) return nullptr;
+  auto* words = static_cast<std::uint32_t*>(bits);
+  for (int i = 0; i < w * h; ++i) words[i] = random();
+  return bitmap;
+}
+
 Pixels ReadPixels(HBITMAP bitmap) {
   DIBSECTION section{};
   if (bitmap == nullptr || GetObjectA(bitmap, sizeof section, &section) != sizeof section ||

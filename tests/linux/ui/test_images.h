@@ -1,9 +1,10 @@
-// Small bitmaps for the dialog tests: .bmp files written here, and the
-// pixels of a shown surface read back in display order.
+// Small bitmaps for the dialog tests: .bmp files written here, random
+// sections, and the pixels of a shown surface read back in display order.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct Pixels {
   std::uint32_t at(int x, int y) const { return words[static_cast<size_t>(y) * width + x]; }
   friend bool operator==(const Pixels&, const Pixels&) = default;
 };
+
+// A 32-bpp DIB section filled with random words, all four bytes random.
+HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random);
 
 // Empty when `bitmap` is not a readable 32-bpp DIB section.
 Pixels ReadPixels(HBITMAP bitmap);
