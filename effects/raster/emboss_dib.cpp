@@ -1,12 +1,13 @@
 #include "effects/pixel/pixel_effects.h"
+#include "effects/raster/mask_work_set.h"
 #include "effects/raster/raster_ops.h"
 #include "image/dib32.h"
 
 HBITMAP EmbossDib(HBITMAP image, int t) {
-  DIBSECTION section{};
-  if (GetObjectA(image, sizeof(section), &section) == 0) return nullptr;
-  const int w = section.dsBm.bmWidth;
-  const int h = section.dsBm.bmHeight;
+  BITMAP record{};
+  if (!ReadBitmapRecord(image, &record)) return nullptr;
+  const int w = record.bmWidth;
+  const int h = record.bmHeight;
   ThresholdDib(image, t);
   const HDC screen = GetDC(nullptr);
   if (screen == nullptr) return nullptr;

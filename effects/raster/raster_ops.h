@@ -6,7 +6,9 @@
 #include "platform/win32.h"
 
 // Paints `colour` on the w x h destination pixels at (x, y) whose mask bit
-// is 0. The destination's background must be white and its text black.
+// is 0, when the destination's background is white and its text black (so
+// the rims are painted). With the two the other way round it paints where
+// the bit is 1 (so Skin puts the key colour back on the background).
 void PaintWhereMaskClear(HDC destination, int x, int y, HDC maskContext, HBITMAP mask, int w,
                          int h, COLORREF colour);
 
