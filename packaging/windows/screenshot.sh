@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# screenshot.sh [OUTPUT.png] [IMAGE.bmp]: the Windows build under Wine on a
+# virtual display, with IMAGE.bmp (default samples/landscape.bmp) opened
+# through "Open Bmp" and Wine's open-file dialog, saved with its window
+# frame to OUTPUT.png (default build/screenshot-windows.png). Wine draws the
+# frame itself, as Windows would, rather than leaving it to the window
+# manager. Needs no desktop; installs its few tools when missing.
+set -eu
+cd "$(dirname "$0")/../.."
+output=$(realpath -m "${1:-build/screenshot-windows.png}")
+image=$(realpath "${2:-samples/landscape.bmp}")
+
+need=()
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xdotool >/dev/null || need+=(xdotool)
+command -v import >/dev/null || need+=(imagemagick)
+command -v openbox >/dev/null || need+=(openbox)
+command -v wine >/dev/null || need+=(wine wine64)
+# Wine's own symbol font: without it the caption's close button is a letter.
+[ -e /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
+if [ ${#need[@]} -gt 0 ]; then
+  apt-get install -y "${need[@]}" >/dev/null 2>&1 ||
+    { apt-get update >/dev/null 2>&1 && apt-get install -y "${need[@]}" >/dev/null; }
+fi
+
+cmake --preset windows >/dev/null
+cmake --build build/windows --target varne varne_window_check >/dev/null
+
+work=$(mktemp -d)
+display_number=97
+while [ -e "/tmp/.X11-unix/X$display_number" ]; do display_number=$((display_number + 1)); done
+export DISPLAY=:$display_number
+export WINEPREFIX=$PWD/build/windows/screenshot-prefix WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wine_bin=$(command -v wine64 || command -v wine)
+server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+pids=()
+cleanup() {
+  "$server" -k >/dev/null 2>&1 || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+pids+=($!)
+
+# A prefix booted on a display, with Wine drawing the window frames. This
+# Wine finds fonts-wine's Marlett only in the prefix's own font folder.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  "$wine_bin" wineboot --init </dev/null >/dev/null 2>&1
+  "$server" -w
+fi
+cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+"$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+log=$work/window_check.log
+"$wine_bin" build/windows/tests/varne_window_check.exe "$(windows_path "$PWD/build/windows/app/varne.exe")" \
+  "$(windows_path "$image")" "$(windows_path "$work/taken")" >"$log" 2>/dev/null &
+checker=$!
+for _ in $(seq 600); do grep -q '^shown' "$log" 2>/dev/null && break; sleep 0.1; done
+grep -q '^shown' "$log" || { cat "$log" >&2; exit 1; }
+sleep 1  # the picture is painted after it is set
+
+mkdir -p "$(dirname "$output")"
+dialog=$(xdotool search --onlyvisible --name '^Varne$' | head -1)
+import -window "$dialog" "$output"
+touch "$work/taken"
+wait "$checker" || { cat "$log" >&2; exit 1; }
+echo "$output"
