@@ -38,7 +38,10 @@ LABELS = {
 def run_case(driver, case, bmp24, bmp8, count=None):
     command = [driver, case, bmp24, bmp8] + ([str(count)] if count else [])
     output = subprocess.run(command, check=True, capture_output=True, text=True).stdout
-    return json.loads(output.strip().splitlines()[-1])
+    result = {}
+    for line in output.strip().splitlines():
+        result.update(json.loads(line))
+    return result
 
 
 def imread_ms(path, count):
@@ -64,13 +67,15 @@ def main():
     image = results[0]["image_mib"]
     print(f"\nResident memory, 64 MP (one 32-bpp image = {image:.1f} MiB); MiB; "
           "peak above the process's own start and the two kept images")
-    print("| case | peak above kept, MiB | x one image | resident after, MiB | after, above the start |")
-    print("|---|---|---|---|---|")
+    print("| case | peak above kept, MiB | x one image | resident after, MiB | after, above the start |"
+          " first after idle, ms | again, ms |")
+    print("|---|---|---|---|---|---|---|")
     for result in results:
         after = "after 10 s idle" if result["case"] == "session" else "after the idle step"
         print(f"| {LABELS[result['case']]} | {result['peak_above_kept_mib']:.0f} |"
               f" {result['peak_above_kept_images']:.2f} | {result['rss_after_mib']:.0f} ({after}) |"
-              f" {result['rss_after_above_base_mib']:.0f} |")
+              f" {result['rss_after_above_base_mib']:.0f} |"
+              f" {result.get('first_ms', float('nan')):.0f} | {result.get('again_ms', float('nan')):.0f} |")
 
     if cv2 is None:
         return
