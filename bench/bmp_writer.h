@@ -1,5 +1,6 @@
-// Writes a picture as an uncompressed 24-bit bottom-up .bmp file, the
-// large-file case of the loader and the input of the peer comparison.
+// Writes a picture as an uncompressed 24-bit (or 8-bit) bottom-up .bmp
+// file, the large-file case of the loader and the input of the peer
+// comparison.
 #pragma once
 
 #include <cstdint>
@@ -12,5 +13,8 @@ namespace varne::bench {
 // written.
 bool WriteBmp24(const std::string& path, int width, int height,
                 const std::vector<std::uint32_t>& pixels);
+// The same picture's green channel as an 8-bit file with a grey palette.
+bool WriteBmp8(const std::string& path, int width, int height,
+               const std::vector<std::uint32_t>& pixels);
 
 }  // namespace varne::bench

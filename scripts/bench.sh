@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# bench.sh [--quick]: builds the benchmarks (preset bench), runs them at 12
-# and 64 megapixels, then the peer comparison on the same picture, and
-# prints the table. --quick runs the 12-megapixel set only.
+# bench.sh [--quick | --memory]: builds the benchmarks (preset bench), runs
+# them at 12 and 64 megapixels, then the peer comparison on the same
+# picture and the resident-memory table at 64 megapixels, and prints the
+# tables. --quick runs the 12-megapixel set only (no memory table);
+# --memory runs the memory table only.
 # Environment: VARNE_BENCH_REPETITIONS (default 3), VARNE_BENCH_FILTER.
 set -eu
 cd "$(dirname "$0")/.."
+mode="${1:-}"
 
 bash scripts/install-deps.sh bench
 # The peers: Debian's packages, used through Debian's own interpreter.
@@ -26,13 +29,28 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset bench >/dev/null
-cmake --build build/bench --target varne_bench varne_live_bench varne_write_bench_image -j2
+cmake --build build/bench --target varne_bench varne_live_bench varne_write_bench_image \
+  varne_memory_bench -j2
 
 out=build/bench/results
 mkdir -p "$out"
+
+# Peak and idle resident memory per command at 64 MP, each case in a fresh
+# process, and "Open Bmp" against OpenCV's imread of the same file.
+memory_table() {
+  ./build/bench/bench/varne_write_bench_image 8000 8000 "$out/memory_24.bmp"
+  ./build/bench/bench/varne_write_bench_image 8000 8000 "$out/memory_8.bmp" 8
+  /usr/bin/python3 bench/memory_table.py --driver build/bench/bench/varne_memory_bench \
+    --bmp24 "$out/memory_24.bmp" --bmp8 "$out/memory_8.bmp" 2>/dev/null | tee "$out/memory.txt"
+  rm -f "$out"/memory_*.bmp
+}
+if [ "$mode" = "--memory" ]; then
+  memory_table
+  exit 0
+fi
 sizes=("4000 3000" "8000 8000")
 filter="${VARNE_BENCH_FILTER:-.}"
-if [ "${1:-}" = "--quick" ]; then
+if [ "$mode" = "--quick" ]; then
   sizes=("4000 3000")
   filter="${VARNE_BENCH_FILTER:-}.*/w:4000"
 fi
@@ -57,3 +75,6 @@ for size in "${sizes[@]}"; do
 done
 /usr/bin/python3 bench/peers.py --varne-json "$out/varne.json" --varne-json "$out/live.json" "${bmps[@]}" | tee "$out/peers.txt"
 rm -f "$out"/photo_*.bmp
+if [ "$mode" != "--quick" ]; then
+  memory_table
+fi

@@ -1,5 +1,5 @@
-// The layer's BMP decoder: file bytes in, a validated description and the
-// pixels of a bottom-up DIB section out.
+// The layer's BMP decoder: a file's head in, a validated description out;
+// then the file's pixel data in, the pixels of a bottom-up DIB section out.
 //
 // Accepts:
 //  - a "BM" file header; its file-size field is ignored (writers get it wrong)
@@ -35,6 +35,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/bmp/byte_source.h"
 #include "platform/win32_types.h"
 
 namespace varne::bmp {
@@ -80,12 +81,21 @@ struct BmpLayout {
 };
 
 // Reads and checks every header field against the allow-list and the
-// file's size. Nothing is allocated for pixels here.
+// file's size. `head` is the file's first bytes, `fileSize` (at least
+// head.size()) its whole length: headers, masks and palette are read from
+// the head alone, and the pixel offset is judged against the whole.
+// Nothing is allocated for pixels here.
+std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> head,
+                                                    std::size_t fileSize);
+// A whole file in memory.
 std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> file);
 
 // Decodes the pixels of a parsed file into `bottomUpRows`, which must hold
-// layout.imageBytes zeroed bytes. Only bytes that are decoded are written,
-// so what the file does not provide stays zero.
+// layout.imageBytes zeroed bytes, reading them from `file` as it goes: no
+// more of it is held at once than a small buffer. Only bytes that are
+// decoded are written, so what the file does not provide stays zero.
+void DecodeBmpPixels(const BmpLayout& layout, ByteSource& file,
+                     std::span<std::uint8_t> bottomUpRows);
 void DecodeBmpPixels(const BmpLayout& layout, std::span<const std::uint8_t> file,
                      std::span<std::uint8_t> bottomUpRows);
 

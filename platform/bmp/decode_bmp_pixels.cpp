@@ -1,21 +1,27 @@
 #include <algorithm>
-#include <cstring>
 
 #include "platform/bmp/bmp_decoder.h"
 #include "platform/bmp/bottom_up_rows.h"
-#include "platform/bmp/byte_cursor.h"
 #include "platform/bmp/channel_mask.h"
 #include "platform/bmp/rle_decoder.h"
 
 namespace varne::bmp {
 namespace {
 
-// Stored rows have the section's padded length, so each is one copy; a
-// file that ends early leaves its last rows (and the end of a row) zero.
-void CopyRows(ByteCursor& cursor, const BottomUpRows& rows) {
-  for (std::int32_t row = 0; row < rows.height() && cursor.remaining() > 0; ++row) {
-    const std::span<const std::uint8_t> stored = cursor.Take(rows.rowBytes());
-    std::memcpy(rows.Row(row).data(), stored.data(), stored.size());
+// Stored rows have the section's padded length, so each is read straight
+// into its place, with no copy of the file in between. A bottom-up file's
+// rows lie in the section in file order and arrive in one read; a top-down
+// file's go one by one into mirrored rows. Where the data ends, the rest
+// of that row and the rows after it stay zero.
+void ReadRows(ByteSource& source, const BmpLayout& layout, const BottomUpRows& rows,
+              std::span<std::uint8_t> bottomUpRows) {
+  if (!layout.topDown) {
+    source.ReadAt(layout.pixelOffset, bottomUpRows.first(layout.imageBytes));
+    return;
+  }
+  for (std::int32_t row = 0; row < rows.height(); ++row) {
+    const std::size_t offset = layout.pixelOffset + static_cast<std::size_t>(row) * rows.rowBytes();
+    if (source.ReadAt(offset, rows.Row(row)) < rows.rowBytes()) return;
   }
 }
 
@@ -30,72 +36,87 @@ FileChannels ChannelsOf(const BmpLayout& layout) {
           *MakeChannelMask(layout.fileMasks[2])};
 }
 
+// Both rebuild a row in place: each stored word is read before the same
+// bytes are written.
+
 // Any other 32-bit channel layout becomes 0x00RRGGBB; the fourth byte is
 // 0, as the platform's loader leaves it for such files.
-void Rebuild32(std::span<const std::uint8_t> stored, const FileChannels& channels,
-               std::span<std::uint8_t> out, std::size_t pixels) {
-  ByteCursor words(stored);
+void Rebuild32(const FileChannels& channels, std::span<std::uint8_t> row, std::size_t pixels) {
   for (std::size_t x = 0; x < pixels; ++x) {
-    std::uint32_t word = 0;
-    words.ReadU32(word);
-    out[4 * x] = ChannelTo8Bits(word, channels.blue);
-    out[4 * x + 1] = ChannelTo8Bits(word, channels.green);
-    out[4 * x + 2] = ChannelTo8Bits(word, channels.red);
+    std::uint8_t* pixel = row.data() + 4 * x;
+    const std::uint32_t word = static_cast<std::uint32_t>(pixel[0]) |
+                               (static_cast<std::uint32_t>(pixel[1]) << 8) |
+                               (static_cast<std::uint32_t>(pixel[2]) << 16) |
+                               (static_cast<std::uint32_t>(pixel[3]) << 24);
+    pixel[0] = ChannelTo8Bits(word, channels.blue);
+    pixel[1] = ChannelTo8Bits(word, channels.green);
+    pixel[2] = ChannelTo8Bits(word, channels.red);
+    pixel[3] = 0;
   }
 }
 
 // 16-bit words whose masks the section cannot carry become 5-5-5 words.
-void Rebuild16(std::span<const std::uint8_t> stored, const FileChannels& channels,
-               std::span<std::uint8_t> out, std::size_t pixels) {
-  ByteCursor words(stored);
+void Rebuild16(const FileChannels& channels, std::span<std::uint8_t> row, std::size_t pixels) {
   for (std::size_t x = 0; x < pixels; ++x) {
-    std::uint16_t word = 0;
-    words.ReadU16(word);
+    std::uint8_t* pixel = row.data() + 2 * x;
+    const std::uint32_t word = pixel[0] | (static_cast<std::uint32_t>(pixel[1]) << 8);
     const std::uint32_t packed = ((ChannelTo8Bits(word, channels.red) >> 3) << 10) |
                                  ((ChannelTo8Bits(word, channels.green) >> 3) << 5) |
                                  (ChannelTo8Bits(word, channels.blue) >> 3);
-    out[2 * x] = static_cast<std::uint8_t>(packed);
-    out[2 * x + 1] = static_cast<std::uint8_t>(packed >> 8);
+    pixel[0] = static_cast<std::uint8_t>(packed);
+    pixel[1] = static_cast<std::uint8_t>(packed >> 8);
   }
 }
 
+// Each row is read into its place and rebuilt there. The padding, and the
+// bytes of a pixel the data ends inside, are zeroed again: they were not
+// decoded.
 template <typename RebuildRow>
-void RebuildMaskedRows(ByteCursor& cursor, const BmpLayout& layout, const BottomUpRows& rows,
+void RebuildMaskedRows(ByteSource& source, const BmpLayout& layout, const BottomUpRows& rows,
                        RebuildRow rebuild) {
   const FileChannels channels = ChannelsOf(layout);
   const std::size_t pixelBytes = static_cast<std::size_t>(layout.bitCount) / 8;
-  for (std::int32_t row = 0; row < rows.height() && cursor.remaining() > 0; ++row) {
-    const std::span<const std::uint8_t> stored = cursor.Take(rows.rowBytes());
+  for (std::int32_t row = 0; row < rows.height(); ++row) {
+    const std::span<std::uint8_t> out = rows.Row(row);
+    const std::size_t offset = layout.pixelOffset + static_cast<std::size_t>(row) * rows.rowBytes();
+    const std::size_t got = source.ReadAt(offset, out);
     const std::size_t pixels =
-        std::min<std::size_t>(static_cast<std::size_t>(layout.width), stored.size() / pixelBytes);
-    rebuild(stored, channels, rows.Row(row), pixels);
+        std::min<std::size_t>(static_cast<std::size_t>(layout.width), got / pixelBytes);
+    rebuild(channels, out, pixels);
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(pixels * pixelBytes), out.end(), 0);
+    if (got < rows.rowBytes()) return;
   }
 }
 
 }  // namespace
 
-void DecodeBmpPixels(const BmpLayout& layout, std::span<const std::uint8_t> file,
+void DecodeBmpPixels(const BmpLayout& layout, ByteSource& source,
                      std::span<std::uint8_t> bottomUpRows) {
-  if (bottomUpRows.size() < layout.imageBytes || layout.pixelOffset > file.size()) return;
+  if (bottomUpRows.size() < layout.imageBytes) return;
   const BottomUpRows rows(bottomUpRows, layout.rowBytes, layout.height, layout.topDown);
-  ByteCursor cursor(file.subspan(layout.pixelOffset));
   switch (layout.encoding) {
     case PixelEncoding::kRows:
-      CopyRows(cursor, rows);
+      ReadRows(source, layout, rows, bottomUpRows);
       break;
     case PixelEncoding::kMaskedRows32:
-      RebuildMaskedRows(cursor, layout, rows, Rebuild32);
+      RebuildMaskedRows(source, layout, rows, Rebuild32);
       break;
     case PixelEncoding::kMaskedRows16:
-      RebuildMaskedRows(cursor, layout, rows, Rebuild16);
+      RebuildMaskedRows(source, layout, rows, Rebuild16);
       break;
     case PixelEncoding::kRle8:
-      DecodeRle(file.subspan(layout.pixelOffset), RleKind::kRle8, layout.width, rows);
+      DecodeRle(source, layout.pixelOffset, RleKind::kRle8, layout.width, rows);
       break;
     case PixelEncoding::kRle4:
-      DecodeRle(file.subspan(layout.pixelOffset), RleKind::kRle4, layout.width, rows);
+      DecodeRle(source, layout.pixelOffset, RleKind::kRle4, layout.width, rows);
       break;
   }
+}
+
+void DecodeBmpPixels(const BmpLayout& layout, std::span<const std::uint8_t> file,
+                     std::span<std::uint8_t> bottomUpRows) {
+  MemoryBytes source(file);
+  DecodeBmpPixels(layout, source, bottomUpRows);
 }
 
 }  // namespace varne::bmp

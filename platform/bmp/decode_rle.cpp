@@ -1,5 +1,5 @@
-#include "platform/bmp/byte_cursor.h"
 #include "platform/bmp/rle_decoder.h"
+#include "platform/bmp/source_cursor.h"
 
 namespace varne::bmp {
 namespace {
@@ -60,7 +60,7 @@ std::uint8_t IndexAt(RleKind kind, std::uint8_t packed, int i) {
 
 // An absolute stretch of `count` pixels, padded to a 16-bit boundary.
 // False when the data ends inside it.
-bool DecodeAbsolute(ByteCursor& cursor, RleKind kind, int count, RlePen& pen) {
+bool DecodeAbsolute(SourceCursor& cursor, RleKind kind, int count, RlePen& pen) {
   const std::size_t bytes = kind == RleKind::kRle8 ? count : (count + 1) / 2;
   const std::span<const std::uint8_t> stored = cursor.Take(bytes);
   for (int i = 0; i < count; ++i) {
@@ -74,9 +74,9 @@ bool DecodeAbsolute(ByteCursor& cursor, RleKind kind, int count, RlePen& pen) {
 
 }  // namespace
 
-void DecodeRle(std::span<const std::uint8_t> data, RleKind kind, std::int32_t width,
+void DecodeRle(ByteSource& data, std::size_t start, RleKind kind, std::int32_t width,
                const BottomUpRows& rows) {
-  ByteCursor cursor(data);
+  SourceCursor cursor(data, start);
   RlePen pen(kind, width, rows);
   std::uint8_t first = 0;
   std::uint8_t second = 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 #include <variant>
 
 #include "platform/bmp/bmp_decoder.h"
@@ -15,36 +14,15 @@ namespace {
 using varne::bmp::BmpLayout;
 
 // Room for the largest pixel data a section may hold plus generous
-// headers, palette and gap; anything past it could never be decoded.
+// headers, palette and gap; nothing past it is ever read.
 constexpr std::size_t kMaxFileBytes =
     static_cast<std::size_t>(varne::raster::kMaxSurfaceBytes) + (std::size_t{1} << 20);
 
-// The head of a file holds its headers, masks and palette whenever its
-// pixels start inside it. A file whose head is no bitmap the loader takes
-// is refused without reading the rest, however large the file is.
+// The head of a file holds its headers, masks and palette (at most 124 +
+// 14 + 12 + 1024 bytes). It is judged before anything else is read or
+// allocated, so a file that is no bitmap the loader takes costs one small
+// read, however large it is.
 constexpr std::size_t kHeadBytes = std::size_t{64} << 10;
-
-// Stored rows end after the image's bytes, so nothing past them is read;
-// run-length data has no such end.
-std::size_t BytesDecodingUses(const BmpLayout& layout) {
-  using varne::bmp::PixelEncoding;
-  if (layout.encoding == PixelEncoding::kRle8 || layout.encoding == PixelEncoding::kRle4) {
-    return kMaxFileBytes;
-  }
-  return std::min(kMaxFileBytes, layout.pixelOffset + layout.imageBytes);
-}
-
-// How much of the file, from its start, is worth reading once its head is
-// known; nothing when the head already refuses it.
-std::optional<std::size_t> BytesAfterHead(const std::vector<std::uint8_t>& head) {
-  const auto parsed = varne::bmp::ParseBmpLayout(head);
-  if (const auto* layout = std::get_if<BmpLayout>(&parsed)) return BytesDecodingUses(*layout);
-  // Pixels that start past the head are the one refusal the rest can undo.
-  if (std::get<varne::bmp::DecodeError>(parsed) == varne::bmp::DecodeError::kBadPixelOffset) {
-    return kMaxFileBytes;
-  }
-  return std::nullopt;
-}
 
 // A BITMAPINFO with room for the largest colour table (or the three masks
 // that take its place at 16 bpp).
@@ -69,7 +47,7 @@ void DescribeSection(const BmpLayout& layout, SectionInfo& info) {
   std::copy(layout.colours.begin(), layout.colours.end(), info.colours);
 }
 
-HBITMAP CreateLoadedSection(const BmpLayout& layout, const std::vector<std::uint8_t>& file) {
+HBITMAP CreateLoadedSection(const BmpLayout& layout, varne::bmp::OpenedFile& file) {
   SectionInfo info;
   DescribeSection(layout, info);
   void* bits = nullptr;
@@ -78,7 +56,8 @@ HBITMAP CreateLoadedSection(const BmpLayout& layout, const std::vector<std::uint
                                            DIB_RGB_COLORS, &bits, nullptr, 0);
   ReleaseDC(nullptr, screen);
   if (section == nullptr || bits == nullptr) return section;
-  // A new section is zeroed, which is what every undecoded pixel must read.
+  // A new section is zeroed, which is what every undecoded pixel must read;
+  // the pixel data is read from the file straight into it.
   varne::bmp::DecodeBmpPixels(layout, file,
                               {static_cast<std::uint8_t*>(bits), layout.imageBytes});
   GdiFlush();
@@ -96,17 +75,14 @@ HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int hei
       width != 0 || height != 0) {
     return nullptr;
   }
-  auto file = varne::bmp::ReadFileBytes(name, kHeadBytes);
+  const auto file = varne::bmp::OpenedFile::Open(name, kMaxFileBytes);
   if (!file) return nullptr;
-  if (file->size() == kHeadBytes) {
-    const auto wanted = BytesAfterHead(*file);
-    if (!wanted) return nullptr;
-    // Read again from the start; the file may have changed in between,
-    // and what is read now is what is judged.
-    file = varne::bmp::ReadFileBytes(name, *wanted);
-    if (!file) return nullptr;
-  }
-  const auto parsed = varne::bmp::ParseBmpLayout(*file);
+  std::vector<std::uint8_t> head(std::min(file->size(), kHeadBytes));
+  head.resize(file->ReadAt(0, head));
+  // A head cut short means the file shrank since it was opened: it ends
+  // there, whatever its size was.
+  const std::size_t fileSize = head.size() < kHeadBytes ? head.size() : file->size();
+  const auto parsed = varne::bmp::ParseBmpLayout(head, fileSize);
   const auto* layout = std::get_if<BmpLayout>(&parsed);
   if (layout == nullptr) return nullptr;
   return CreateLoadedSection(*layout, *file);

@@ -178,8 +178,9 @@ void ReadPalette(std::span<const std::uint8_t> file, const StoredHeader& header,
 
 }  // namespace
 
-std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> file) {
-  const auto stored = ReadHeaders(file);
+std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> head,
+                                                    std::size_t fileSize) {
+  const auto stored = ReadHeaders(head);
   if (const auto* error = std::get_if<DecodeError>(&stored)) return *error;
   const StoredHeader& header = std::get<StoredHeader>(stored);
 
@@ -197,7 +198,7 @@ std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t
   layout.bitCount = header.bitCount;
   if (const auto error = ChooseMasksAndEncoding(header, layout)) return *error;
 
-  if (header.pixelOffset < header.paletteStart || header.pixelOffset >= file.size()) {
+  if (header.pixelOffset < header.paletteStart || header.pixelOffset >= fileSize) {
     return DecodeError::kBadPixelOffset;
   }
   layout.pixelOffset = header.pixelOffset;
@@ -209,8 +210,12 @@ std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t
   layout.rowBytes = static_cast<std::size_t>(*rowBytes);
   layout.imageBytes = static_cast<std::size_t>(*imageBytes);
 
-  ReadPalette(file, header, layout);
+  ReadPalette(head, header, layout);
   return layout;
+}
+
+std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> file) {
+  return ParseBmpLayout(file, file.size());
 }
 
 }  // namespace varne::bmp

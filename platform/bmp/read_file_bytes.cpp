@@ -11,69 +11,65 @@
 namespace varne::bmp {
 namespace {
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 bool NamesRegularFile(const char* path) {
   struct stat status {};
   return ::stat(path, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-// Reads until `bytes` is full or the file ends first. A file that shrank
-// since it was measured, or whose size was only an estimate (files under
-// /sys report a page), ends early; the part never read is cut off rather
-// than handed on as zeros.
-bool ReadInto(int fd, std::vector<std::uint8_t>& bytes) {
-  std::size_t filled = 0;
-  while (filled < bytes.size()) {
-    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) break;
-    filled += static_cast<std::size_t>(got);
-  }
-  bytes.resize(filled);
-  return true;
-}
+// One read call moves at most this much: the kernel caps a call near
+// 2 GiB anyway, and a shorter one keeps a huge read interruptible.
+constexpr std::size_t kReadCallBytes = std::size_t{64} << 20;
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const char* path, std::size_t maxBytes) {
+std::unique_ptr<OpenedFile> OpenedFile::Open(const char* path, std::size_t maxBytes) {
   // Opening is already an act on a FIFO (a writer waiting for a reader is
   // let go) and on some devices, so a path that does not name a regular
   // file is never opened.
-  if (path == nullptr || !NamesRegularFile(path)) return std::nullopt;
+  if (path == nullptr || !NamesRegularFile(path)) return nullptr;
   // The path may be replaced in between: O_NONBLOCK keeps a FIFO put there
   // from stalling the open, and what was opened is checked again.
-  const FileDescriptor file(::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) return std::nullopt;
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return nullptr;
   struct stat status {};
-  if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  const std::size_t size = std::min<std::size_t>(static_cast<std::size_t>(status.st_size), maxBytes);
+  return std::unique_ptr<OpenedFile>(new OpenedFile(fd, size));
+}
 
-  // Only as much as the file says it holds: a file that grows while it is
-  // read is not followed.
-  const std::size_t wanted =
-      std::min<std::size_t>(static_cast<std::size_t>(status.st_size), maxBytes);
+OpenedFile::~OpenedFile() { ::close(fd_); }
+
+std::size_t OpenedFile::ReadAt(std::size_t offset, std::span<std::uint8_t> out) {
+  if (offset >= size_) return 0;
+  const std::size_t wanted = std::min(out.size(), size_ - offset);
+  std::size_t filled = 0;
+  while (filled < wanted) {
+    const std::size_t call = std::min(wanted - filled, kReadCallBytes);
+    const ssize_t got =
+        ::pread(fd_, out.data() + filled, call, static_cast<off_t>(offset + filled));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  return filled;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const char* path, std::size_t maxBytes) {
+  const auto file = OpenedFile::Open(path, maxBytes);
+  if (!file) return std::nullopt;
   std::vector<std::uint8_t> bytes;
   // The one exception in the loader: memory the process cannot have is the
   // platform's "none", not an error thrown through LoadImageA.
   try {
-    bytes.resize(wanted);
+    bytes.resize(file->size());
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
-  if (!ReadInto(file.get(), bytes)) return std::nullopt;
+  // The part never read is cut off rather than handed on as zeros.
+  bytes.resize(file->ReadAt(0, bytes));
   return bytes;
 }
 

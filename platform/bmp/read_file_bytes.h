@@ -1,18 +1,49 @@
-// Reading one file into memory, for the loader.
+// Reading the chosen file, for the loader: opened once, then read where
+// the decoder needs it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
+
+#include "platform/bmp/byte_source.h"
 
 namespace varne::bmp {
 
+// The regular file at a path, open for reading. Reads go straight into the
+// caller's memory (a section's rows), so the file is never held whole.
+class OpenedFile final : public ByteSource {
+ public:
+  // Nothing for a missing or unreadable file, a directory, a device, a
+  // pipe or a socket (none of which is even opened). Reads stop at
+  // `maxBytes` and at the file's size when it was opened: a file that
+  // grows is not followed.
+  static std::unique_ptr<OpenedFile> Open(const char* path, std::size_t maxBytes);
+  ~OpenedFile();
+  OpenedFile(const OpenedFile&) = delete;
+  OpenedFile& operator=(const OpenedFile&) = delete;
+
+  // The most any read can give: the file's size when opened, capped.
+  std::size_t size() const { return size_; }
+
+  // A file that shrank, or whose size was only an estimate (files under
+  // /sys report a page), gives fewer bytes; so does a failed read.
+  std::size_t ReadAt(std::size_t offset, std::span<std::uint8_t> out) override;
+
+ private:
+  OpenedFile(int fd, std::size_t size) : fd_(fd), size_(size) {}
+
+  int fd_;
+  std::size_t size_;
+};
+
 // The contents of the regular file at `path`, at most `maxBytes` of them
 // (the rest is left unread), never more than its size when it was opened
-// and never bytes it did not hold. Nothing for a missing or unreadable
-// file, a directory, a device, a pipe or a socket (none of which is even
-// opened), and nothing when memory for the contents cannot be had.
+// and never bytes it did not hold. Nothing where OpenedFile::Open gives
+// nothing, and nothing when memory for the contents cannot be had.
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const char* path, std::size_t maxBytes);
 
 }  // namespace varne::bmp

@@ -1,5 +1,7 @@
 #include "platform/raster/surface_memory_pool.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -61,10 +63,36 @@ void SurfaceMemoryPool::Give(std::uint8_t* memory, std::size_t bytes) {
   heldBytes_ += bytes;
 }
 
+void SurfaceMemoryPool::TrimToOneBlock(std::size_t keepAtMostBytes) {
+  std::size_t kept = blocks_.size();
+  for (std::size_t i = 0; i < blocks_.size(); ++i) {
+    const std::size_t bytes = blocks_[i].bytes;
+    if (bytes <= keepAtMostBytes && (kept == blocks_.size() || bytes >= blocks_[kept].bytes)) kept = i;
+  }
+  for (std::size_t i = blocks_.size(); i-- > 0;) {
+    if (i == kept) continue;
+    std::free(blocks_[i].memory);
+    heldBytes_ -= blocks_[i].bytes;
+  }
+  if (kept < blocks_.size()) {
+    const Block keep = blocks_[kept];
+    blocks_.assign(1, keep);
+  } else {
+    blocks_.clear();
+  }
+}
+
 void SurfaceMemoryPool::FreeOldest() {
   std::free(blocks_.front().memory);
   heldBytes_ -= blocks_.front().bytes;
   blocks_.erase(blocks_.begin());
+}
+
+void GiveBackIdleMemory() {
+  PixelMemory().TrimToOneBlock(kIdleKeepBytes);
+  // Blocks under glibc's mmap threshold, and the layer's small objects,
+  // live in the heap, whose free pages stay resident until trimmed.
+  malloc_trim(0);
 }
 
 SurfaceMemoryPool& PixelMemory() {

@@ -33,6 +33,10 @@ class SurfaceMemoryPool {
   // it is too small or would break the limits. The oldest blocks make way.
   void Give(std::uint8_t* memory, std::size_t bytes);
 
+  // Returns every held block to the system but one: the largest that is
+  // no larger than `keepAtMostBytes` (the newest of equals), if any.
+  void TrimToOneBlock(std::size_t keepAtMostBytes);
+
   std::size_t HeldBlocks() const { return blocks_.size(); }
   std::size_t HeldBytes() const { return heldBytes_; }
 
@@ -51,5 +55,14 @@ class SurfaceMemoryPool {
 
 // The process's pool, which every surface's memory comes from.
 SurfaceMemoryPool& PixelMemory();
+
+// What the process keeps while the program sits idle: the one block the
+// next command most likely takes (the largest held, as the copy of the
+// picture that every command starts with is its largest), if it is no
+// larger than kIdleKeepBytes, and nothing else; the allocator's free
+// memory goes back too. Run by the dialog layer on its own thread once no
+// command or notification came for a few seconds (docs/surfaces.md).
+inline constexpr std::size_t kIdleKeepBytes = std::size_t{48} << 20;
+void GiveBackIdleMemory();
 
 }  // namespace varne::raster

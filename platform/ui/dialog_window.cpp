@@ -8,6 +8,7 @@
 
 #include "platform/ui/button_control.h"
 #include "platform/ui/control_accessibility.h"
+#include "platform/ui/idle_memory_timer.h"
 #include "platform/ui/modal_loop_hook.h"
 #include "platform/ui/static_control.h"
 #include "platform/ui/trackbar_control.h"
@@ -117,6 +118,7 @@ BOOL DialogWindow::End(INT_PTR result) {
 LRESULT DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (procedure_ == nullptr) return 0;
   const INT_PTR handled = procedure_(handle_, message, wParam, lParam);
+  if (message == WM_COMMAND || message == WM_HSCROLL) RestartIdleMemoryTimer(this);
   // The default dialog procedure answers an unhandled close as the Cancel
   // button, posted, so it arrives only if the dialog is still running.
   if (message == WM_CLOSE && !handled) {

@@ -66,6 +66,72 @@ TEST(SurfaceMemoryPool, HoldsNoMoreThanItsLimits) {
   EXPECT_EQ(none.HeldBlocks(), 0u) << "too small to keep, or larger than the whole pool";
 }
 
+// The idle trim: one block stays, the largest the limit allows, and what
+// stays or goes is still handed out correctly afterwards.
+TEST(SurfaceMemoryPool, TrimKeepsOnlyTheLargestBlockUnderItsLimitAndReuseStillWorks) {
+  SurfaceMemoryPool pool(PoolLimits{8, 256 * kKiB, 4 * kKiB});
+  const std::vector<std::size_t> sizes = {8, 40, 16, 64, 40, 12};
+  std::vector<std::uint8_t*> taken;
+  for (const std::size_t k : sizes) taken.push_back(pool.TakeZeroed(k * kKiB));
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    std::memset(taken[i], 0x5C, sizes[i] * kKiB);
+    pool.Give(taken[i], sizes[i] * kKiB);
+  }
+  ASSERT_EQ(pool.HeldBlocks(), sizes.size());
+
+  pool.TrimToOneBlock(48 * kKiB);
+  EXPECT_EQ(pool.HeldBlocks(), 1u);
+  EXPECT_EQ(pool.HeldBytes(), 40 * kKiB) << "the 64 KiB block is over the limit";
+  std::uint8_t* again = pool.TakeZeroed(40 * kKiB);
+  EXPECT_EQ(again, taken[4]) << "the newer of the two equal blocks stays";
+  EXPECT_TRUE(AllZero(again, 40 * kKiB));
+  EXPECT_EQ(pool.HeldBytes(), 0u);
+
+  std::uint8_t* fresh = pool.TakeZeroed(64 * kKiB);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_TRUE(AllZero(fresh, 64 * kKiB));
+  pool.Give(again, 40 * kKiB);
+  pool.Give(fresh, 64 * kKiB);
+  EXPECT_EQ(pool.HeldBlocks(), 2u) << "the pool keeps blocks again after a trim";
+
+  pool.TrimToOneBlock(32 * kKiB);
+  EXPECT_EQ(pool.HeldBlocks(), 0u) << "nothing fits under the limit";
+  EXPECT_EQ(pool.HeldBytes(), 0u);
+}
+
+TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
+  const LiveObjects before = CountLiveObjects();
+  SurfaceMemoryPool& pool = PixelMemory();
+  // Released surfaces of 64, 16 and 4 MiB at 32 bpp.
+  std::vector<HBITMAP> made;
+  for (const LONG side : {4096, 2048, 1024}) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), side, side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    made.push_back(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_NE(made.back(), nullptr);
+    std::memset(bits, 0x77, std::size_t{4} * side * side);
+  }
+  for (const HBITMAP bitmap : made) DeleteObject(bitmap);
+  ASSERT_GE(pool.HeldBytes(), std::size_t{84} << 20);
+
+  GiveBackIdleMemory();
+  EXPECT_EQ(pool.HeldBlocks(), 1u);
+  EXPECT_EQ(pool.HeldBytes(), std::size_t{16} << 20) << "the largest block under the idle limit";
+  EXPECT_LE(pool.HeldBytes(), kIdleKeepBytes);
+
+  // The next surface of the kept size takes it and reads as zeros.
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2048, 2048, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP next = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(pool.HeldBlocks(), 0u);
+  EXPECT_TRUE(AllZero(static_cast<const std::uint8_t*>(bits), std::size_t{16} << 20));
+  DeleteObject(next);
+  EXPECT_EQ(CountLiveObjects(), before);
+}
+
 BITMAPINFO Header32(LONG width, LONG height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

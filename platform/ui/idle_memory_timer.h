@@ -1,0 +1,19 @@
+// Giving pixel memory back while the program sits idle. The raster
+// layer keeps released surfaces' memory for the next command, which a
+// live drag depends on; once the dialog has seen no command and no
+// trackbar notification for kIdleMilliseconds, that memory goes back to
+// the system (raster::GiveBackIdleMemory). The countdown runs on the
+// dialog's own thread and event loop, so it never meets a command half
+// way, and while the user works it is only restarted.
+#pragma once
+
+class QObject;
+
+namespace varne::ui {
+
+inline constexpr int kIdleMilliseconds = 3000;
+
+// Starts the countdown of `dialog` again from the full time.
+void RestartIdleMemoryTimer(QObject* dialog);
+
+}  // namespace varne::ui
