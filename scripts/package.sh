@@ -15,4 +15,10 @@ cmake --build build/release -j "$jobs" --target varne varne_package_docs
 rm -f dist/varne_*.deb
 cp build/release/dist/varne_*_amd64.deb dist/
 
+# The Windows build makes its zip and installer as part of the build.
+cmake --preset windows-release >/dev/null
+cmake --build build/windows-release -j "$jobs"
+rm -f dist/varne-*-windows-x64.zip dist/varne-*-setup.exe
+cp build/windows-release/dist/* dist/
+
 ls -1 dist/*
