@@ -14,11 +14,10 @@ struct PixelSource {
   int width = 0;
   int height = 0;
   std::ptrdiff_t stride = 0;
-  bool topDown = false;
 
+  // The system shows only Dib32s, whose first memory row is the bottom one.
   const std::uint32_t* DisplayRow(int y) const {
-    const int memoryRow = topDown ? y : height - 1 - y;
-    return reinterpret_cast<const std::uint32_t*>(bits + memoryRow * stride);
+    return reinterpret_cast<const std::uint32_t*>(bits + (height - 1 - y) * stride);
   }
 };
 
@@ -43,7 +42,7 @@ std::optional<PixelSource> Describe(HBITMAP bitmap) {
       bm.bmHeight <= 0 || bm.bmWidthBytes < static_cast<std::int64_t>(bm.bmWidth) * 4)
     return std::nullopt;
   return PixelSource{static_cast<const std::uint8_t*>(bm.bmBits), bm.bmWidth, bm.bmHeight,
-                     bm.bmWidthBytes, section.dsBmih.biHeight < 0};
+                     bm.bmWidthBytes};
 }
 
 }  // namespace

@@ -23,7 +23,9 @@ constexpr std::size_t kLargestDecodedInTest = std::size_t{32} << 20;
 std::vector<std::vector<std::uint8_t>> Seeds() {
   std::vector<std::vector<std::uint8_t>> seeds;
   for (const char* folder : {"g", "q", "b"}) {
-    for (const auto& entry : fs::directory_iterator(fs::path(VARNE_BMPSUITE_DIR) / folder)) {
+    // A missing corpus leaves only the built seeds; the corpus test reports it.
+    std::error_code missing;
+    for (const auto& entry : fs::directory_iterator(fs::path(VARNE_BMPSUITE_DIR) / folder, missing)) {
       std::ifstream in(entry.path(), std::ios::binary);
       seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }

@@ -201,7 +201,9 @@ TEST(StreamedPixelsTest, ASourceThatStopsGivesWhatATruncatedFileGives) {
                     limit < file.size();
     }
     EXPECT_TRUE(sawPartial) << "a cut file kept none of its pixels";
-    if (!c.wholeSection.empty()) EXPECT_EQ(whole, c.wholeSection);
+    if (!c.wholeSection.empty()) {
+      EXPECT_EQ(whole, c.wholeSection);
+    }
   }
 }
 
