@@ -19,10 +19,10 @@ namespace {
 // a block larger than all of it (a surface near the 1 GiB cap) is freed.
 constexpr PoolLimits kProcessLimits{8, std::size_t{768} << 20, std::size_t{1} << 20};
 
-// Fresh blocks are ordinary pages. Transparent huge pages were advised
-// here once, but on this machine type (a virtual machine) a fresh huge page
-// is often memory the host has taken back: a first 256 MB surface then took
-// about 2 s against 0.17 s in 4 KiB pages (docs/performance.md).
+// Fresh blocks are ordinary pages, without transparent huge pages: on a
+// virtual machine whose kernel reports freed memory to the host, a first
+// 256 MB surface in huge pages took 1.7-2.3 s against 0.17-0.19 s in 4 KiB
+// pages (docs/performance.md).
 std::uint8_t* NewZeroed(std::size_t bytes) { return static_cast<std::uint8_t*>(std::calloc(bytes, 1)); }
 
 }  // namespace
