@@ -5,8 +5,8 @@
 namespace varne::test {
 
 OwnedBitmap LoadBmpFile(const std::string& path) {
-  return OwnedBitmap(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  return OwnedBitmap(static_cast<HBITMAP>(
+      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
 
 std::optional<DIBSECTION> DescribeSection(HBITMAP bitmap) {

@@ -9,25 +9,9 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "tests/support/owned_bitmap.h"
 
 namespace varne::test {
-
-// A bitmap released when it goes out of scope.
-class OwnedBitmap {
- public:
-  explicit OwnedBitmap(HANDLE handle) : handle_(static_cast<HBITMAP>(handle)) {}
-  ~OwnedBitmap() {
-    if (handle_ != nullptr) DeleteObject(handle_);
-  }
-  OwnedBitmap(const OwnedBitmap&) = delete;
-  OwnedBitmap& operator=(const OwnedBitmap&) = delete;
-
-  HBITMAP get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
- private:
-  HBITMAP handle_;
-};
 
 // LoadImageA with the flags the system uses.
 OwnedBitmap LoadBmpFile(const std::string& path);

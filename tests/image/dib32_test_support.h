@@ -6,20 +6,14 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <random>
-#include <type_traits>
 #include <vector>
 
 #include "image/dib32.h"
 #include "platform/win32.h"
+#include "tests/support/owned_bitmap.h"
 
 namespace varne::test {
-
-struct BitmapDeleter {
-  void operator()(std::remove_pointer_t<HBITMAP>* bitmap) const { DeleteObject(bitmap); }
-};
-using OwnedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
 // A Dib32 made through the screen's context, or null.
 inline OwnedBitmap NewDib32(int width, int height) {

@@ -8,14 +8,10 @@
 #include <vector>
 
 #include "effects/pixel/pixel_effects.h"
+#include "tests/support/luma_model.h"
 
 namespace varne::test {
 namespace {
-
-std::uint32_t WideLuma(std::uint32_t word) {
-  const std::uint32_t blue = word & 0xFF, green = (word >> 8) & 0xFF, red = (word >> 16) & 0xFF;
-  return (66 * red + 129 * green + 25 * blue + 128) / 256 + 16;
-}
 
 // Leaves each word's luma in its place, so the kernel's result is seen whole.
 struct LumaItself {
@@ -65,7 +61,7 @@ TEST(LumaWords, AgreesWithTheFormulaOnEveryColour) {
       const std::vector<DWORD> before = words;
       rewrite(words.data(), words.size(), LumaItself{});
       for (std::size_t i = 0; i < words.size(); ++i) {
-        ASSERT_EQ(words[i], WideLuma(before[i])) << std::hex << before[i];
+        ASSERT_EQ(words[i], static_cast<std::uint32_t>(ModelLuma(before[i]))) << std::hex << before[i];
       }
     }
   }
@@ -83,7 +79,7 @@ TEST(LumaWords, EveryWordRewrittenOnceIncludingTheTail) {
       rewrite(words.data(), count, LumaAndPath{});
       for (std::size_t i = 0; i < count; ++i) {
         const DWORD path = words[i] & ~0xFFu;
-        ASSERT_EQ(words[i] & 0xFFu, WideLuma(before[i])) << "word " << i;
+        ASSERT_EQ(words[i] & 0xFFu, static_cast<std::uint32_t>(ModelLuma(before[i]))) << "word " << i;
         ASSERT_TRUE(path == 0x100u || path == 0x200u || path == 0x400u) << "word " << i << " rewritten by no path";
       }
       EXPECT_EQ(words[count], before[count]) << "the word past the end is not touched";

@@ -8,17 +8,13 @@
 #include "image/colour_order.h"
 #include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/luma_model.h"
 
 namespace varne::test {
 namespace {
 
 // Independent models, channel by channel from the bytes in memory
 // (blue, green, red, fourth), so they share nothing with the word tricks.
-int ModelLuma(DWORD word) {
-  const int blue = word & 0xFF, green = (word >> 8) & 0xFF, red = (word >> 16) & 0xFF;
-  return (66 * red + 129 * green + 25 * blue + 128) / 256 + 16;
-}
-
 DWORD Grey(int level) { return RGB(level, level, level); }  // symmetric in both orders
 
 DWORD ModelNegative(DWORD word) {

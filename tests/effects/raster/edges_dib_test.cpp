@@ -5,6 +5,7 @@
 
 #include "effects/raster/raster_ops.h"
 #include "tests/effects/raster/picture.h"
+#include "tests/support/luma_model.h"
 #include "tests/support/live_objects.h"
 
 namespace varne::test {
@@ -17,7 +18,7 @@ constexpr DWORD kBlack = 0x00000000;
 // neighbour (upper-left or lower-right) is black.
 Picture EdgesModel(const Picture& source, int t) {
   const auto white = [&](int x, int y) {
-    const bool above = StudioLuma(source.at(x, y)) > (t < 0 ? -t : t);
+    const bool above = ModelLuma(source.at(x, y)) > (t < 0 ? -t : t);
     return t < 0 ? !above : above;
   };
   const auto dark = [&](int x, int y) { return source.contains(x, y) && !white(x, y); };
@@ -32,7 +33,7 @@ Picture EdgesModel(const Picture& source, int t) {
 
 // Runs EdgesDib on a Dib32 of `source` and reads the result back.
 Picture Edges(const Picture& source, int t) {
-  ScopedBitmap image(DibFromPicture(source));
+  OwnedBitmap image(DibFromPicture(source));
   const HBITMAP result = EdgesDib(image.get(), t);
   EXPECT_EQ(result, image.get()) << "works in place";
   return PictureFromDib(image.get());
@@ -45,8 +46,8 @@ TEST_F(EdgesDibTest, UniformPagesHaveNoEdges) {
   // a boundary between white and black.
   const DWORD lumaAbove = 0x00828282;
   const DWORD lumaAt = 0x00818181;
-  ASSERT_EQ(StudioLuma(lumaAbove), 128);
-  ASSERT_EQ(StudioLuma(lumaAt), 127);
+  ASSERT_EQ(ModelLuma(lumaAbove), 128);
+  ASSERT_EQ(ModelLuma(lumaAt), 127);
   EXPECT_PRED_FORMAT2(PicturesEqual, Edges(Picture(9, 6, lumaAbove), 127), Picture(9, 6, kWhite));
   EXPECT_PRED_FORMAT2(PicturesEqual, Edges(Picture(9, 6, kWhite), 127), Picture(9, 6, kWhite));
   EXPECT_PRED_FORMAT2(PicturesEqual, Edges(Picture(9, 6, lumaAt), 127), Picture(9, 6, kWhite));

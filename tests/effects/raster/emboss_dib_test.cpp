@@ -4,6 +4,7 @@
 
 #include "effects/raster/raster_ops.h"
 #include "tests/effects/raster/picture.h"
+#include "tests/support/luma_model.h"
 #include "tests/support/live_objects.h"
 
 namespace varne::test {
@@ -18,7 +19,7 @@ Picture EmbossModel(const Picture& source, int t) {
   // Thresholding makes white the colour of luma above |t| for t >= 0 and
   // of the rest for t < 0; ink is the other one.
   const auto ink = [&](int x, int y) {
-    return source.contains(x, y) && (StudioLuma(source.at(x, y)) > limit) == inverted;
+    return source.contains(x, y) && (ModelLuma(source.at(x, y)) > limit) == inverted;
   };
   const DWORD highlight = PixelOf(GetSysColor(COLOR_3DHILIGHT));
   const DWORD shadow = PixelOf(GetSysColor(COLOR_3DSHADOW));
@@ -37,7 +38,7 @@ Picture EmbossModel(const Picture& source, int t) {
 
 Picture Emboss(const Picture& source, int t) {
   const HBITMAP image = DibFromPicture(source);
-  ScopedBitmap result(EmbossDib(image, t));
+  OwnedBitmap result(EmbossDib(image, t));
   EXPECT_NE(result.get(), nullptr);
   if (result.get() == nullptr) {
     DeleteObject(image);
@@ -62,7 +63,7 @@ TEST_F(EmbossDibTest, ResultHasTheImageSize) {
 TEST_F(EmbossDibTest, AllDarkImageLeavesTheSurfaceBlack) {
   // Luma 128 and below turns white, so nothing is ink.
   const Picture dark(20, 12, 0x00808080);
-  ASSERT_LE(StudioLuma(0x00808080), 128);
+  ASSERT_LE(ModelLuma(0x00808080), 128);
   EXPECT_PRED_FORMAT2(PicturesEqual, Emboss(dark, -128), Picture(20, 12, 0));
 }
 

@@ -19,7 +19,7 @@ TEST_F(PaintWhereMaskClearTest, PaintsExactlyUnderClearBitsWithClipping) {
   const int mw = 11;
   const int mh = 7;
   const Picture maskPicture = RandomPicture(random, mw, mh, {0x00FFFFFF, 0x00000000});
-  ScopedBitmap maskSource(DibFromPicture(maskPicture));
+  OwnedBitmap maskSource(DibFromPicture(maskPicture));
   const HDC screen = GetDC(nullptr);
   const HDC maskContext = CreateCompatibleDC(screen);
   const HDC sourceContext = CreateCompatibleDC(screen);
@@ -38,7 +38,7 @@ TEST_F(PaintWhereMaskClearTest, PaintsExactlyUnderClearBitsWithClipping) {
   } places[] = {{0, 0}, {3, 2}, {-4, -3}, {9, 5}, {-20, 0}};
   for (const auto& place : places) {
     const Picture target = RandomPicture(random, 14, 9, {0x00123456, 0x00ABCDEF, 0x00FFFFFF});
-    ScopedBitmap destination(DibFromPicture(target));
+    OwnedBitmap destination(DibFromPicture(target));
     const HGDIOBJ previousDestination = SelectObject(destinationContext, destination.get());
     SetBkColor(destinationContext, 0x00FFFFFF);
     SetTextColor(destinationContext, 0x00000000);

@@ -72,7 +72,7 @@ Picture PictureFromDib(HBITMAP dib) {
 }
 
 Picture PictureFromMask(HBITMAP mask, int w, int h) {
-  ScopedBitmap surface(NewDib(w, h));
+  OwnedBitmap surface(NewDib(w, h));
   const HDC screen = GetDC(nullptr);
   const HDC maskContext = CreateCompatibleDC(screen);
   const HDC surfaceContext = CreateCompatibleDC(screen);
@@ -106,13 +106,6 @@ Picture RandomColours(std::mt19937& random, int w, int h) {
     pixel = (channel(random) << 16) | (channel(random) << 8) | channel(random);
   }
   return picture;
-}
-
-int StudioLuma(DWORD pixel) {
-  const int r = (pixel >> 16) & 0xFF;
-  const int g = (pixel >> 8) & 0xFF;
-  const int b = pixel & 0xFF;
-  return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
 }
 
 }  // namespace varne::test

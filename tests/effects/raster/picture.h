@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "tests/support/owned_bitmap.h"
 
 namespace varne::test {
 
@@ -49,29 +50,6 @@ Picture RandomPicture(std::mt19937& random, int w, int h, const std::vector<DWOR
 
 // Every pixel an independent random colour.
 Picture RandomColours(std::mt19937& random, int w, int h);
-
-// Studio-range luma, written out here so the effects' thresholds are
-// checked against an independent formula.
-int StudioLuma(DWORD pixel);
-
-// A DibFromPicture result that the test releases when it leaves the scope,
-// so a failed assertion cannot leak it into the next test's count.
-class ScopedBitmap {
- public:
-  explicit ScopedBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-  ScopedBitmap(const ScopedBitmap&) = delete;
-  ScopedBitmap& operator=(const ScopedBitmap&) = delete;
-  ~ScopedBitmap() { DeleteObject(bitmap_); }
-  HBITMAP get() const { return bitmap_; }
-  HBITMAP release() {
-    const HBITMAP bitmap = bitmap_;
-    bitmap_ = nullptr;
-    return bitmap;
-  }
-
- private:
-  HBITMAP bitmap_;
-};
 
 // Pixel words and COLORREFs in one notation for expectations.
 constexpr DWORD PixelOf(COLORREF colour) {

@@ -25,7 +25,7 @@ struct Rims {
 Rims BuildRims(const Picture& picture, DWORD keyPixel, KeySource from) {
   const int w = picture.width;
   const int h = picture.height;
-  ScopedBitmap image(DibFromPicture(picture));
+  OwnedBitmap image(DibFromPicture(picture));
   const HDC screen = GetDC(nullptr);
   const HDC imageContext = CreateCompatibleDC(screen);
   const HDC keyContext = CreateCompatibleDC(screen);

@@ -50,9 +50,9 @@ Picture SkinModel(const Picture& shape, const Picture& skin, int raised, COLORRE
 
 Picture Skin(const Picture& shape, const Picture& skin, int raised = 0, COLORREF a = kLight,
              COLORREF b = kDark) {
-  ScopedBitmap shapeImage(DibFromPicture(shape));
-  ScopedBitmap skinImage(DibFromPicture(skin));
-  ScopedBitmap result(SkinDib(shapeImage.get(), skinImage.get(), raised, a, b));
+  OwnedBitmap shapeImage(DibFromPicture(shape));
+  OwnedBitmap skinImage(DibFromPicture(skin));
+  OwnedBitmap result(SkinDib(shapeImage.get(), skinImage.get(), raised, a, b));
   EXPECT_NE(result.get(), nullptr);
   EXPECT_PRED_FORMAT2(PicturesEqual, PictureFromDib(shapeImage.get()), shape) << "shape changed";
   EXPECT_PRED_FORMAT2(PicturesEqual, PictureFromDib(skinImage.get()), skin) << "skin changed";
@@ -176,7 +176,7 @@ TEST_F(SkinDibTest, TinyImagesTakeTheKeyFromTheNearestPixel) {
 }
 
 TEST_F(SkinDibTest, UnreadableInputsGiveNone) {
-  ScopedBitmap image(DibFromPicture(Picture(4, 4, 0)));
+  OwnedBitmap image(DibFromPicture(Picture(4, 4, 0)));
   EXPECT_EQ(SkinDib(nullptr, image.get(), 0, kLight, kDark), nullptr);
   EXPECT_EQ(SkinDib(image.get(), nullptr, 0, kLight, kDark), nullptr);
   const HBITMAP released = DibFromPicture(Picture(3, 3, 0));

@@ -49,9 +49,9 @@ Picture WatermarkModel(const Picture& mark, const Picture& target, Placement at,
 
 Picture Watermark(const Picture& mark, const Picture& target, Placement at,
                   COLORREF a = kLight, COLORREF b = kDark) {
-  ScopedBitmap markImage(DibFromPicture(mark));
-  ScopedBitmap targetImage(DibFromPicture(target));
-  ScopedBitmap result(
+  OwnedBitmap markImage(DibFromPicture(mark));
+  OwnedBitmap targetImage(DibFromPicture(target));
+  OwnedBitmap result(
       WatermarkDib(markImage.get(), targetImage.get(), at.raised, at.x, at.y, a, b));
   EXPECT_NE(result.get(), nullptr);
   EXPECT_PRED_FORMAT2(PicturesEqual, PictureFromDib(markImage.get()), mark) << "mark changed";
@@ -134,7 +134,7 @@ TEST_F(WatermarkDibTest, RandomMarksFollowThePixelRule) {
 }
 
 TEST_F(WatermarkDibTest, UnreadableInputsGiveNone) {
-  ScopedBitmap image(DibFromPicture(Picture(4, 4, 0)));
+  OwnedBitmap image(DibFromPicture(Picture(4, 4, 0)));
   EXPECT_EQ(WatermarkDib(nullptr, image.get(), 1, 0, 0, kLight, kDark), nullptr);
   EXPECT_EQ(WatermarkDib(image.get(), nullptr, 1, 0, 0, kLight, kDark), nullptr);
   const HBITMAP released = DibFromPicture(Picture(3, 3, 0));

@@ -15,6 +15,7 @@
 #include "effects/raster/raster_ops.h"
 #include "image/dib32.h"
 #include "tests/linux/hardening/large_picture.h"
+#include "tests/support/luma_model.h"
 #include "tests/support/live_objects.h"
 
 namespace varne::test {
@@ -143,7 +144,7 @@ TEST_F(LargeImageEffects, GrayScale) {
   const HBITMAP image = PhotoCopy();
   ASSERT_EQ(GrayScaleDib(image), image);
   ExpectSpots(image, kSide, kSide, 0xFFFFFFFF,
-              [](std::int64_t x, std::int64_t y) { return Luma(Photo(x, y)) * 0x010101u; });
+              [](std::int64_t x, std::int64_t y) { return ModelLuma(Photo(x, y)) * 0x010101u; });
   DeleteObject(image);
 }
 
@@ -161,7 +162,7 @@ TEST_F(LargeImageEffects, Threshold) {
     const HBITMAP image = PhotoCopy();
     ASSERT_EQ(ThresholdDib(image, t), image);
     ExpectSpots(image, kSide, kSide, 0xFFFFFFFF, [t](std::int64_t x, std::int64_t y) {
-      const bool above = Luma(Photo(x, y)) > std::abs(t);
+      const bool above = ModelLuma(Photo(x, y)) > std::abs(t);
       return above == (t >= 0) ? kWhite : 0u;
     });
     DeleteObject(image);
@@ -174,7 +175,7 @@ TEST_F(LargeImageEffects, Edges) {
   const HBITMAP image = PhotoCopy();
   ASSERT_EQ(EdgesDib(image, 127), image);
   const auto dark = [](std::int64_t x, std::int64_t y) {
-    return x >= 0 && y >= 0 && x < kSide && y < kSide && Luma(Photo(x, y)) <= 127;
+    return x >= 0 && y >= 0 && x < kSide && y < kSide && ModelLuma(Photo(x, y)) <= 127;
   };
   ExpectSpots(image, kSide, kSide, kColour, [&](std::int64_t x, std::int64_t y) {
     return !dark(x, y) && (dark(x - 1, y - 1) || dark(x + 1, y + 1)) ? 0u : kWhite;
@@ -192,7 +193,7 @@ TEST_F(LargeImageEffects, Emboss) {
   BITMAP record{};
   EXPECT_EQ(GetObjectA(image, sizeof record, &record), 0) << "the input is released";
   const auto ink = [](std::int64_t x, std::int64_t y) {
-    return x >= 0 && y >= 0 && x < kSide && y < kSide && Luma(Photo(x, y)) > 128;
+    return x >= 0 && y >= 0 && x < kSide && y < kSide && ModelLuma(Photo(x, y)) > 128;
   };
   const DWORD shadow = PixelOf(GetSysColor(COLOR_3DSHADOW));
   const DWORD highlight = PixelOf(GetSysColor(COLOR_3DHILIGHT));

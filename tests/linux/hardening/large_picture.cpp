@@ -1,9 +1,5 @@
 #include "tests/linux/hardening/large_picture.h"
 
-#include <unistd.h>
-
-#include <fstream>
-
 namespace varne::test {
 
 DWORD Hashed(std::int64_t x, std::int64_t y, std::uint32_t seed) {
@@ -43,20 +39,6 @@ SectionWords WordsOfSection(HBITMAP section) {
     return {};
   }
   return {static_cast<const DWORD*>(bitmap.bmBits), bitmap.bmWidth, bitmap.bmHeight};
-}
-
-int Luma(DWORD pixel) {
-  const int r = static_cast<int>(pixel >> 16 & 0xFF);
-  const int g = static_cast<int>(pixel >> 8 & 0xFF);
-  const int b = static_cast<int>(pixel & 0xFF);
-  return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
-}
-
-std::int64_t ResidentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  std::int64_t size = 0, resident = 0;
-  statm >> size >> resident;
-  return resident * sysconf(_SC_PAGESIZE);
 }
 
 }  // namespace varne::test

@@ -36,10 +36,4 @@ struct SectionWords {
 // The words of a 32-bpp bottom-up section, read through GetObjectA.
 SectionWords WordsOfSection(HBITMAP section);
 
-// Studio-range luma written out from its definition.
-int Luma(DWORD pixel);
-
-// Resident memory of this process, in bytes.
-std::int64_t ResidentBytes();
-
 }  // namespace varne::test

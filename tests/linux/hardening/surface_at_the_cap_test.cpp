@@ -14,6 +14,7 @@
 #include "platform/raster/live_objects.h"
 #include "platform/raster/surface_limits.h"
 #include "tests/linux/hardening/large_picture.h"
+#include "tests/support/resident_bytes.h"
 
 namespace varne::test {
 namespace {

@@ -24,18 +24,7 @@
 #include "platform/raster/live_objects.h"
 #include "platform/win32.h"
 #include "tests/linux/hardening/scratch_files.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
+#include "tests/support/address_sanitizer.h"
 
 namespace varne::test {
 namespace {

@@ -13,6 +13,7 @@
 #include "platform/ui/modal_loop_hook.h"
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
+#include "tests/support/luma_model.h"
 
 namespace varne::test {
 namespace {
@@ -20,20 +21,15 @@ namespace {
 constexpr int kEffectButtons[] = {IDC_GRAYSCALE, IDC_EMBOSS,  IDC_INVERT,   IDC_WATERMARK,
                                   IDC_APPLY_SKIN, IDC_EDGES, IDC_ROTATE_45};
 
-int Luma(std::uint32_t p) {
-  const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-  return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
-}
-
 Pixels Model(const Pixels& source, std::uint32_t (*rule)(std::uint32_t, int), int argument = 0) {
   Pixels out = source;
   for (std::uint32_t& word : out.words) word = rule(word, argument);
   return out;
 }
 
-std::uint32_t GrayRule(std::uint32_t p, int) { return static_cast<std::uint32_t>(Luma(p)) * 0x010101u; }
+std::uint32_t GrayRule(std::uint32_t p, int) { return static_cast<std::uint32_t>(ModelLuma(p)) * 0x010101u; }
 std::uint32_t NegativeRule(std::uint32_t p, int) { return 0xFFFFFFu - (p & 0xFFFFFFu); }
-std::uint32_t ThresholdRule(std::uint32_t p, int t) { return Luma(p) > t ? 0xFFFFFFu : 0u; }
+std::uint32_t ThresholdRule(std::uint32_t p, int t) { return ModelLuma(p) > t ? 0xFFFFFFu : 0u; }
 
 class AppDialogTest : public ::testing::Test {
  protected:

@@ -21,12 +21,9 @@
 #include "platform/ui/open_file_chooser.h"
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
+#include "tests/support/address_sanitizer.h"
+#include "tests/support/luma_model.h"
+#include "tests/support/resident_bytes.h"
 
 namespace varne::test {
 namespace {
@@ -40,26 +37,14 @@ constexpr int kAnswerCount = 10;
 
 bool Loads(Answer answer) { return answer <= Answer::kAtLimit; }
 
-int Luma(std::uint32_t p) {
-  const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-  return ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
-}
-
 Pixels Thresholded(Pixels pixels, int t) {
-  for (std::uint32_t& word : pixels.words) word = Luma(word) > t ? 0xFFFFFFu : 0u;
+  for (std::uint32_t& word : pixels.words) word = ModelLuma(word) > t ? 0xFFFFFFu : 0u;
   return pixels;
 }
 
 Pixels Inverted(Pixels pixels) {
   for (std::uint32_t& word : pixels.words) word = 0xFFFFFFu - (word & 0xFFFFFFu);
   return pixels;
-}
-
-long ResidentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  long size = 0, resident = 0;
-  statm >> size >> resident;
-  return resident * sysconf(_SC_PAGESIZE);
 }
 
 // Makes nested folders under the temporary folder so that a file named
@@ -303,7 +288,7 @@ class LongSessionTest : public ::testing::Test {
 TEST_F(LongSessionTest, ThousandsOfRandomStepsHoldOnlyTheSourceAndTheShownImage) {
   constexpr int kSteps = 2500;
   constexpr long kGrowthBound = 32L << 20;
-  long residentAtWarmth = 0, residentAtEnd = 0;
+  std::int64_t residentAtWarmth = 0, residentAtEnd = 0;
   const INT_PTR result = RunDialog(IDD_MAIN, MainDialogProc, [&](DialogDriver& driver) {
     baseline_ = raster::CountLiveObjects();
     std::mt19937 random(20261208);
