@@ -3,22 +3,30 @@
 benchmarks' own picture, in the same run, and prints one table beside
 Varne's figures.
 
-OpenCV and Pillow are timed in-process. libvips and ImageMagick are timed
-through their command-line tools (Debian ships no Python binding for
-libvips): each operation's run minus a run that only loads and stores the
-same picture, so what is left is the operation.
+Every peer is timed in-process, as a caller who wants a new picture pays
+for it: the output's allocation, every pixel, and the output's release.
+OpenCV and Pillow through their Python bindings (the work is their C code);
+libvips and ImageMagick through their C libraries, by varne_peer_libraries
+(bench/peer_libraries.cpp), which prints its figures as JSON. Each figure is
+the best of a few runs, and a memcpy of the picture's 32-bpp bytes follows
+every run, so each figure can be read against its own run's memory speed.
 
-usage: peers.py --varne-json FILE [--varne-json FILE ...] --bmp FILE [--bmp FILE ...] [--repeats N]
+Libraries write different outputs for the same operation (OpenCV's grey is
+one byte a pixel, Varne's four, ImageMagick's eight), so the table has one
+row per operation and output size, and compares Varne only within its row.
+
+usage: peers.py --varne-json FILE [--varne-json FILE ...] --bmp FILE [--bmp FILE ...]
+                [--peer-libraries PROGRAM] [--repeats N]
 """
 
 import argparse
 import json
 import math
 import os
-import shutil
 import subprocess
-import tempfile
+import sys
 import time
+from dataclasses import dataclass
 
 import numpy as np
 
@@ -41,22 +49,56 @@ VARNE_BENCHMARKS = {
     "threshold": "BM_ThresholdCommand",
     "rotate45": "BM_RotateDib45",
 }
+# Varne's results are 32-bit words 0x00RRGGBB: bytes B, G, R and an unused one.
+VARNE_FORMATS = {"copy": "BGRX", "grayscale": "grey in BGRX", "invert": "BGRX",
+                 "threshold": "grey in BGRX", "rotate45": "BGRX"}
+PEER_COLUMNS = ["OpenCV 1t", "OpenCV", "Pillow 1t", "vips 1t", "vips", "IM 1t", "IM"]
 
 
-def best_of(repeats, run):
-    """Fastest of several runs, in milliseconds."""
+@dataclass
+class Figure:
+    ms: float
+    format: str
+    bytes_per_pixel: int
+    input_bytes: int
+    output_bytes: int
+    memcpy_ms: float  # the run's own memcpy of the 32-bpp bytes
+
+    def per_memcpy(self):
+        return self.ms / self.memcpy_ms if self.memcpy_ms > 0 else math.inf
+
+    def floor_ms(self, image_bytes):
+        """What reading the input once and writing the output once would take
+        at the memcpy's speed: no figure can honestly be below it."""
+        return self.memcpy_ms * (self.input_bytes + self.output_bytes) / (2 * image_bytes)
+
+
+class TouchedCopy:
+    """A copy of the picture's 32-bpp bytes into memory touched before, run
+    after every timed run; its best is the run's memory speed."""
+
+    def __init__(self, nbytes):
+        self.source = np.full(nbytes, 0x5A, dtype=np.uint8)
+        self.target = np.zeros(nbytes, dtype=np.uint8)
+        self.target.fill(1)
+        self.best_ms = math.inf
+
+    def run(self):
+        start = time.perf_counter()
+        np.copyto(self.target, self.source)
+        self.best_ms = min(self.best_ms, (time.perf_counter() - start) * 1e3)
+
+
+def best_of(repeats, run, copy):
+    """Fastest of several runs, in milliseconds. The result is dropped inside
+    the timed part, so its release is paid for, as Varne's command pays."""
     best = math.inf
     for _ in range(repeats):
         start = time.perf_counter()
         run()
         best = min(best, time.perf_counter() - start)
+        copy.run()
     return best * 1e3
-
-
-def touched_memcpy_ms(nbytes, repeats):
-    source = np.full(nbytes, 0x5A, dtype=np.uint8)
-    target = np.zeros(nbytes, dtype=np.uint8)
-    return best_of(repeats, lambda: np.copyto(target, source))
 
 
 def opencv_rotation(image):
@@ -71,6 +113,24 @@ def opencv_rotation(image):
     return lambda: cv2.warpAffine(image, matrix, (new_w, new_h), flags=cv2.INTER_NEAREST,
                                   borderMode=cv2.BORDER_CONSTANT,
                                   borderValue=(LIGHT_GREY, LIGHT_GREY, LIGHT_GREY, 0))
+
+
+def timed_runs(runs, describe, input_bytes, repeats, copy):
+    """Each run once untimed to see what it makes, then timed."""
+    figures = {}
+    for name, run in runs.items():
+        form, bytes_per_pixel, output_bytes = describe(run())
+        ms = best_of(repeats, run, copy)
+        figures[name] = Figure(ms, form, bytes_per_pixel, input_bytes, output_bytes, math.nan)
+    for figure in figures.values():
+        figure.memcpy_ms = copy.best_ms
+    return figures
+
+
+def describe_array(result):
+    array = result[1] if isinstance(result, tuple) else result
+    channels = array.shape[2] if array.ndim == 3 else 1
+    return {4: "BGRA", 1: "grey"}[channels], channels * array.itemsize, array.nbytes
 
 
 def time_opencv(path, threads, repeats):
@@ -91,9 +151,15 @@ def time_opencv(path, threads, repeats):
         "threshold": threshold,
         "rotate45": opencv_rotation(image),
     }
-    result = {name: best_of(repeats, run) for name, run in runs.items()}
+    result = timed_runs(runs, describe_array, image.nbytes, repeats, TouchedCopy(image.nbytes))
     cv2.setNumThreads(default_threads)
     return result
+
+
+def describe_pillow(image):
+    # Pillow keeps an "RGB" picture in four bytes a pixel, the fourth unused.
+    form, bytes_per_pixel = {"RGB": ("RGBX", 4), "L": ("grey", 1)}[image.mode]
+    return form, bytes_per_pixel, image.width * image.height * bytes_per_pixel
 
 
 def time_pillow(path, repeats):
@@ -110,75 +176,29 @@ def time_pillow(path, repeats):
         "threshold": lambda: image.convert("L").point(table),
         "rotate45": lambda: image.rotate(45, resample=Image.NEAREST, expand=True, fillcolor=fill),
     }
-    return {name: best_of(repeats, run) for name, run in runs.items()}
+    nbytes = image.width * image.height * 4
+    return timed_runs(runs, describe_pillow, nbytes, repeats, TouchedCopy(nbytes))
 
 
-def command_ms(commands, repeats):
-    """None when the tool refuses, as Debian's ImageMagick policy does for
-    pictures above 128 megapixels (the large picture turned by 45 degrees)."""
-    def run():
-        for command in commands:
-            subprocess.run(command, check=True, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-    try:
-        return best_of(repeats, run)
-    except subprocess.CalledProcessError:
-        return None
-
-
-def minus(total, baseline, times=1):
-    if total is None or baseline is None:
-        return None
-    return max(total - baseline * times, 0.0)
-
-
-def time_vips(path, threads, repeats, scratch):
-    if shutil.which("vips") is None:
-        return {}
-    native = os.path.join(scratch, "in.v")
-    out = os.path.join(scratch, "out.v")
-    gray = os.path.join(scratch, "gray.v")
-    subprocess.run(["vips", "copy", path, native], check=True)
-    flags = ["--vips-concurrency=1"] if threads == 1 else []
-
-    def vips(*args):
-        return ["vips"] + list(args) + flags
-
-    baseline = command_ms([vips("copy", native, out)], repeats)
-    steps = {
-        "grayscale": [vips("colourspace", native, out, "b-w")],
-        "invert": [vips("invert", native, out)],
-        "threshold": [vips("colourspace", native, gray, "b-w"),
-                      vips("relational_const", gray, out, "more", str(THRESHOLD))],
-        "rotate45": [vips("rotate", native, out, "45", "--interpolate", "nearest",
-                          "--background", f"{LIGHT_GREY} {LIGHT_GREY} {LIGHT_GREY}")],
-    }
-    return {name: minus(command_ms(commands, repeats), baseline, len(commands))
-            for name, commands in steps.items()}
-
-
-def time_imagemagick(path, threads, repeats, scratch):
-    convert = "/usr/bin/convert-im6.q16"
-    if not os.path.exists(convert):
-        return {}
-    cache = os.path.join(scratch, "in.mpc")
-    subprocess.run([convert, path, cache], check=True)
-    limit = ["-limit", "thread", "1"] if threads == 1 else []
-
-    def magick(*operation):
-        return [convert] + limit + [cache] + list(operation) + ["null:"]
-
-    baseline = command_ms([magick()], repeats)
-    grey = f"rgb({LIGHT_GREY},{LIGHT_GREY},{LIGHT_GREY})"
-    steps = {
-        "grayscale": magick("-colorspace", "Gray"),
-        "invert": magick("-negate"),
-        "threshold": magick("-colorspace", "Gray", "-threshold", f"{THRESHOLD * 100 / 255:.3f}%"),
-        "rotate45": magick("-virtual-pixel", "background", "-background", grey, "-filter",
-                           "point", "-interpolate", "Nearest", "+distort", "SRT", "45"),
-    }
-    return {name: minus(command_ms([command], repeats), baseline)
-            for name, command in steps.items()}
+def time_c_libraries(program, size, repeats):
+    """libvips and ImageMagick, one thread and their default, from
+    varne_peer_libraries; the columns, and the program's report."""
+    if not program or not os.path.exists(program):
+        print("peers.py: no varne_peer_libraries (needs libvips-dev and"
+              " libmagickcore-6.q16-dev); no libvips or ImageMagick figures", file=sys.stderr)
+        return {}, None
+    output = subprocess.run([program, str(size[0]), str(size[1]), str(repeats)], check=True,
+                            stdout=subprocess.PIPE, text=True).stdout
+    report = json.loads(output)
+    columns = {}
+    for timing in report["timings"]:
+        column = {"libvips": "vips", "ImageMagick": "IM"}[timing["library"]]
+        if timing["single_thread"]:
+            column += " 1t"
+        columns.setdefault(column, {})[timing["operation"]] = Figure(
+            timing["ms"], timing["format"], timing["bytes_per_pixel"], timing["input_bytes"],
+            timing["output_bytes"], report["memcpy_ms"])
+    return columns, report
 
 
 def varne_figures(json_path):
@@ -227,13 +247,35 @@ def format_ms(value):
     return "-" if value is None else f"{value:.1f}"
 
 
-def print_table(size, varne, peers, memcpy_ms):
-    columns = list(peers)
-    print(f"\n{size[0]}x{size[1]} ({size[0] * size[1] / 1e6:.0f} MP); times in ms, best of runs;"
-          f" numpy copy of the 32-bpp bytes into touched memory: {memcpy_ms:.1f} ms")
-    header = ["operation", "Varne", "Varne/memcpy"] + columns + ["Varne/fastest (per memcpy)", "fastest"]
+def table_rows(operation, varne_figure, peers):
+    """One row per output size: Varne's first, then the others, smallest
+    output first. Each row is (bytes a pixel, label, {column: Figure})."""
+    by_size = {}
+    if varne_figure is not None:
+        by_size.setdefault(varne_figure.bytes_per_pixel, {})["Varne"] = varne_figure
+    for column, figures in peers.items():
+        if operation in figures:
+            figure = figures[operation]
+            by_size.setdefault(figure.bytes_per_pixel, {})[column] = figure
+    order = sorted(by_size, key=lambda b: (varne_figure is None or b != varne_figure.bytes_per_pixel, b))
+    rows = []
+    for bytes_per_pixel in order:
+        cells = by_size[bytes_per_pixel]
+        formats = sorted({figure.format for figure in cells.values()})
+        rows.append((bytes_per_pixel, "/".join(formats) + f" {bytes_per_pixel} B/px", cells))
+    return rows
+
+
+def print_table(size, varne, peers, references, repeats):
+    image_bytes = size[0] * size[1] * 4
+    columns = [column for column in PEER_COLUMNS if column in peers]
+    print(f"\n{size[0]}x{size[1]} ({size[0] * size[1] / 1e6:.0f} MP); ms; peers best of {repeats}"
+          f" runs, Varne the median of its repetitions; {references}")
+    header = (["operation", "output", "Varne", "Varne/memcpy"] + columns
+              + ["Varne/fastest (per memcpy)", "fastest"])
     print("| " + " | ".join(header) + " |")
     print("|" + "---|" * len(header))
+    below_floor = []
     for operation in OPERATIONS:
         ms, ratio, _ = varne.get((VARNE_BENCHMARKS[operation], size), (None, None, None))
         # Rotation's own ratio is to its output's bytes; the peers are
@@ -241,26 +283,49 @@ def print_table(size, varne, peers, memcpy_ms):
         image_memcpy = varne.get(("BM_CopyDib32", size), (None, None, None))[2]
         if operation == "rotate45" and ms is not None and image_memcpy:
             ratio = ms / image_memcpy
-        row = [operation, format_ms(ms), "-" if ratio is None else f"{ratio:.2f}"]
-        if operation == "rotate45" and ratio is not None:
-            row[2] += " (image bytes)"
-        timed = {column: peers[column].get(operation) for column in columns}
-        row += [format_ms(timed[column]) for column in columns]
-        present = {column: value for column, value in timed.items() if value}
-        if present and ratio is not None:
-            # Both sides as multiples of their own run's memcpy, so a
-            # neighbour that loads the machine during one of them cancels.
-            fastest = min(present, key=present.get)
-            row += [f"{ratio / (present[fastest] / memcpy_ms):.2f}", fastest]
-        else:
-            row += ["-", "-"]
-        print("| " + " | ".join(row) + " |")
+        varne_figure = None
+        if ms is not None:
+            varne_figure = Figure(ms, VARNE_FORMATS[operation], 4, image_bytes, image_bytes, ms / ratio)
+        for bytes_per_pixel, label, cells in table_rows(operation, varne_figure, peers):
+            has_varne = "Varne" in cells
+            row = [operation, label, format_ms(ms) if has_varne else "-",
+                   f"{ratio:.2f}" if has_varne else "-"]
+            if has_varne and operation == "rotate45":
+                row[3] += " (image bytes)"
+            for column in columns:
+                figure = cells.get(column)
+                if figure is None:
+                    row.append("-")
+                    continue
+                text = format_ms(figure.ms)
+                if figure.ms < figure.floor_ms(image_bytes):
+                    text += " !"
+                    below_floor.append(f"{column} {operation} ({figure.ms:.1f} ms, floor"
+                                       f" {figure.floor_ms(image_bytes):.1f})")
+                row.append(text)
+            present = {column: cells[column] for column in columns if column in cells}
+            if present:
+                # Each side as a multiple of its own run's memcpy, so a
+                # neighbour that loads the machine during one of them cancels.
+                fastest = min(present, key=lambda column: present[column].per_memcpy())
+                row.append(f"{ratio / present[fastest].per_memcpy():.2f}" if has_varne else "-")
+                row.append(fastest)
+            else:
+                row += ["-", "-"]
+            print("| " + " | ".join(row) + " |")
+    if below_floor:
+        print("Below the floor of one read of the input and one write of the output at the"
+              " run's memcpy speed (!): " + "; ".join(below_floor))
+    else:
+        print("No peer figure is below one read of its input and one write of its output at"
+              " its run's memcpy speed.")
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--varne-json", action="append", required=True)
     parser.add_argument("--bmp", action="append", required=True)
+    parser.add_argument("--peer-libraries", help="the varne_peer_libraries program")
     parser.add_argument("--repeats", type=int, default=3)
     arguments = parser.parse_args()
     varne = {}
@@ -272,20 +337,24 @@ def main():
         print_varne_table(json_path)
     for path in arguments.bmp:
         size = bmp_size(path)
-        # The command-line peers cost seconds a run on the large picture.
-        cli_repeats = max(1, arguments.repeats - 1) if size[0] * size[1] > 20e6 else arguments.repeats
-        with tempfile.TemporaryDirectory(dir="/dev/shm" if os.path.isdir("/dev/shm") else None) as scratch:
-            peers = {
-                "OpenCV 1t": time_opencv(path, 1, arguments.repeats),
-                "OpenCV": time_opencv(path, 0, arguments.repeats),
-                "Pillow": time_pillow(path, arguments.repeats),
-                "vips 1t": time_vips(path, 1, cli_repeats, scratch),
-                "vips": time_vips(path, 0, cli_repeats, scratch),
-                "IM 1t": time_imagemagick(path, 1, cli_repeats, scratch),
-                "IM": time_imagemagick(path, 0, cli_repeats, scratch),
-            }
-        memcpy_ms = touched_memcpy_ms(size[0] * size[1] * 4, arguments.repeats)
-        print_table(size, varne, {k: v for k, v in peers.items() if v}, memcpy_ms)
+        peers = {
+            "OpenCV 1t": time_opencv(path, 1, arguments.repeats),
+            "OpenCV": time_opencv(path, 0, arguments.repeats),
+            "Pillow 1t": time_pillow(path, arguments.repeats),
+        }
+        references = []
+        python_memcpy = [figure.memcpy_ms for figures in peers.values() for figure in figures.values()]
+        if python_memcpy:
+            references.append("memcpy of the 32-bpp bytes into touched memory beside the Python"
+                              f" peers {min(python_memcpy):.1f} ms")
+        libraries, report = time_c_libraries(arguments.peer_libraries, size, arguments.repeats)
+        peers.update(libraries)
+        if report:
+            references.append(f"beside libvips {report['libvips']} and ImageMagick"
+                              f" {report['imagemagick']} {report['memcpy_ms']:.1f} ms (into fresh"
+                              f" memory {report['fresh_memcpy_ms']:.1f} ms)")
+        print_table(size, varne, {k: v for k, v in peers.items() if v}, "; ".join(references),
+                    arguments.repeats)
 
 
 if __name__ == "__main__":

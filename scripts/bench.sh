@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# bench.sh [--quick | --memory]: builds the benchmarks (preset bench), runs
-# them at 12 and 64 megapixels, then the peer comparison on the same
-# picture and the resident-memory table at 64 megapixels, and prints the
-# tables. --quick runs the 12-megapixel set only (no memory table);
-# --memory runs the memory table only.
+# bench.sh [--quick | --memory | --peers]: builds the benchmarks (preset
+# bench), runs them at 12 and 64 megapixels, then the peer comparison on the
+# same picture and the resident-memory table at 64 megapixels, and prints
+# the tables. --quick runs the 12-megapixel set only (no memory table);
+# --memory runs the memory table only; --peers runs only the benchmarks the
+# peer table compares, then the peers, at both sizes.
 # Environment: VARNE_BENCH_REPETITIONS (default 3), VARNE_BENCH_FILTER.
 set -eu
 cd "$(dirname "$0")/.."
 mode="${1:-}"
 
 bash scripts/install-deps.sh bench
-# The peers: Debian's packages, used through Debian's own interpreter.
-peer_packages=(python3-numpy python3-opencv python3-pil libvips-tools imagemagick)
+# The peers: OpenCV and Pillow through Debian's own interpreter; libvips and
+# ImageMagick through their C libraries (bench/peer_libraries.cpp, built
+# when pkg-config finds both).
+peer_packages=(python3-numpy python3-opencv python3-pil pkg-config libvips-dev
+  libmagickcore-6.q16-dev)
 missing=()
 for package in "${peer_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -29,8 +33,11 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset bench >/dev/null
-cmake --build build/bench --target varne_bench varne_live_bench varne_write_bench_image \
-  varne_memory_bench -j2
+targets=(varne_bench varne_write_bench_image varne_peer_libraries)
+if [ "$mode" != "--peers" ]; then
+  targets+=(varne_live_bench varne_memory_bench)
+fi
+cmake --build build/bench --target "${targets[@]}" -j2
 
 out=build/bench/results
 mkdir -p "$out"
@@ -54,6 +61,9 @@ if [ "$mode" = "--quick" ]; then
   sizes=("4000 3000")
   filter="${VARNE_BENCH_FILTER:-}.*/w:4000"
 fi
+if [ "$mode" = "--peers" ]; then
+  filter="(CopyDib32|GrayScaleCommand|InvertCommand|ThresholdCommand|RotateDib45)/"
+fi
 
 # Debian's Google Benchmark 1.7.1 warms up only when the flag asks for it,
 # whatever the benchmarks themselves set.
@@ -62,10 +72,14 @@ fi
   --benchmark_min_time=0.3 --benchmark_out="$out/varne.json" --benchmark_out_format=json \
   --benchmark_counters_tabular=true | tee "$out/varne.txt"
 
-./build/bench/bench/varne_live_bench \
-  --benchmark_repetitions="${VARNE_BENCH_REPETITIONS:-3}" --benchmark_report_aggregates_only=true \
-  --benchmark_min_time=0.5 --benchmark_out="$out/live.json" --benchmark_out_format=json |
-  tee "$out/live.txt"
+varne_json=(--varne-json "$out/varne.json")
+if [ "$mode" != "--peers" ]; then
+  ./build/bench/bench/varne_live_bench \
+    --benchmark_repetitions="${VARNE_BENCH_REPETITIONS:-3}" --benchmark_report_aggregates_only=true \
+    --benchmark_min_time=0.5 --benchmark_out="$out/live.json" --benchmark_out_format=json |
+    tee "$out/live.txt"
+  varne_json+=(--varne-json "$out/live.json")
+fi
 
 bmps=()
 for size in "${sizes[@]}"; do
@@ -73,8 +87,9 @@ for size in "${sizes[@]}"; do
   ./build/bench/bench/varne_write_bench_image "$1" "$2" "$out/photo_$1x$2.bmp"
   bmps+=(--bmp "$out/photo_$1x$2.bmp")
 done
-/usr/bin/python3 bench/peers.py --varne-json "$out/varne.json" --varne-json "$out/live.json" "${bmps[@]}" | tee "$out/peers.txt"
+/usr/bin/python3 bench/peers.py "${varne_json[@]}" "${bmps[@]}" \
+  --peer-libraries build/bench/bench/varne_peer_libraries | tee "$out/peers.txt"
 rm -f "$out"/photo_*.bmp
-if [ "$mode" != "--quick" ]; then
+if [ "$mode" != "--quick" ] && [ "$mode" != "--peers" ]; then
   memory_table
 fi
