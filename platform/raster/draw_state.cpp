@@ -6,14 +6,15 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/raster/blit.h"
+#include "platform/raster/blit_skeleton.h"
 #include "platform/raster/gdi.h"
 #include "platform/raster/handle_table.h"
 #include "platform/raster/pixel_format.h"
-#include "platform/raster/rop_rows.h"
+#include "platform/raster/rop3.h"
 #include "platform/raster/source_rows.h"
 
 using varne::raster::BlitArea;
+using varne::raster::BlitOperands;
 using varne::raster::DeviceContext;
 using varne::raster::Objects;
 using varne::raster::Surface;
@@ -21,41 +22,30 @@ using varne::raster::Surface;
 namespace {
 
 constexpr COLORREF kWhite = 0x00FFFFFF;
-constexpr std::uint8_t kPsdpxax = 0xB8;  // D where S is set, P where it is clear
 
 // The image as a mask, 1 where it is white: the colour -> mono conversion
 // with a white background, which is what "not exactly white" means.
 std::unique_ptr<Surface> InkOf(const Surface& image, int width, int height) {
   std::unique_ptr<Surface> ink = varne::raster::MakeMonochromeSurface(width, height);
   if (ink == nullptr) return nullptr;
-  varne::raster::SourceRows rows(image, kWhite, *ink, kWhite, 0, false);
+  varne::raster::SourceRows rows(image, kWhite, *ink, 0, 0, false);
   for (int y = 0; y < height; ++y) {
     std::memcpy(ink->Row(y), rows.Bits(y, 0, width, 0), ink->rowBytes);
   }
   return ink;
 }
 
+// The mask's bits expand to all ones and all zeros, so PSDPxax keeps every
+// bit of the destination under a 1 and puts the colour's raw value under a
+// 0, at every depth: a select, not a blend.
 void PaintWhereClear(Surface& target, const Surface& mask, std::int64_t x, std::int64_t y,
                      COLORREF colour) {
-  BlitArea area{x, y, mask.width, mask.height, 0, 0};
-  if (!varne::raster::ClipBlit(area, target, &mask)) return;
-  const std::uint32_t raw = varne::raster::RawOfColour(target, colour);
-  for (std::int64_t row = 0; row < area.height; ++row) {
-    const std::uint8_t* bits = mask.Row(area.sourceY + row);
-    std::uint8_t* line = target.Row(area.y + row);
-    if (!target.IsMonochrome() && target.bitsPerPixel == 32) {
-      varne::raster::CombineExpandedRow32(
-          kPsdpxax, raw, reinterpret_cast<const std::uint64_t*>(bits),
-          static_cast<std::size_t>(area.sourceX), 0xFFFFFFFF, 0,
-          reinterpret_cast<std::uint32_t*>(line) + area.x, static_cast<std::size_t>(area.width));
-      continue;
-    }
-    for (std::int64_t i = 0; i < area.width; ++i) {
-      if (varne::raster::ReadRaw(mask, bits, static_cast<int>(area.sourceX + i)) == 0) {
-        varne::raster::WriteRaw(target, line, static_cast<int>(area.x + i), raw);
-      }
-    }
-  }
+  BlitOperands operands;
+  operands.pattern = varne::raster::RawOfColour(target, colour);
+  operands.one = ~std::uint32_t{0};
+  operands.zero = 0;
+  varne::raster::Blit(target, BlitArea{x, y, mask.width, mask.height, 0, 0}, &mask, operands,
+                      varne::raster::RopIndex(varne::raster::kPsdpxax));
 }
 
 int Fit(int requested, int available) {

@@ -10,7 +10,11 @@
 
 namespace varne::raster {
 
-inline std::uint8_t RopIndex(DWORD rop) { return static_cast<std::uint8_t>(rop >> 16); }
+constexpr std::uint8_t RopIndex(DWORD rop) { return static_cast<std::uint8_t>(rop >> 16); }
+
+// ((D ^ P) & S) ^ P: D where S is set, P where it is clear. Win32 lists
+// this code in its table of raster operations but defines no macro for it.
+inline constexpr DWORD kPsdpxax = 0x00B8074A;
 
 // The index byte does not change when S flips: no source needed.
 inline bool RopUsesSource(std::uint8_t index) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/raster/gdi.h"
 #include "platform/raster/prefetch_ahead.h"
 #include "platform/raster/rop3.h"
 
@@ -14,6 +15,7 @@ namespace {
 // nibble where P is 0. Any such function is A ^ (B & S) ^ (C & D) ^
 // (E & S & D) (its algebraic normal form), so each code costs four
 // operations per word once the coefficients are spread over P's bits.
+// It must equal EvaluateRop3 for every code; the RopRows tests check all 256.
 template <typename T>
 struct GeneralOp {
   T a, b, c, e;
@@ -56,22 +58,24 @@ void RunRow(Op op, const T* s, T* d, std::size_t count) {
 }
 
 // Calls body with the operation for the index: a fast one where it exists.
+// Each must equal EvaluateRop3 for its code on every input; RopRows tests
+// (tests/linux/raster/rop_rows_test.cpp) compare all 256 codes with it.
 template <typename T, typename Body>
 void WithOp(std::uint8_t index, T p, Body body) {
   switch (index) {
-    case 0xCC: return body([](T s, T) { return s; });                       // SRCCOPY
-    case 0x88: return body([](T s, T d) { return static_cast<T>(s & d); }); // SRCAND
-    case 0xBB: return body([](T s, T d) { return static_cast<T>(~s | d); }); // MERGEPAINT
-    case 0xEE: return body([](T s, T d) { return static_cast<T>(s | d); }); // SRCPAINT
-    case 0x66: return body([](T s, T d) { return static_cast<T>(s ^ d); }); // SRCINVERT
-    case 0x33: return body([](T s, T) { return static_cast<T>(~s); });      // NOTSRCCOPY
-    case 0xB8:                                                               // PSDPxax
+    case RopIndex(SRCCOPY): return body([](T s, T) { return s; });
+    case RopIndex(SRCAND): return body([](T s, T d) { return static_cast<T>(s & d); });
+    case RopIndex(MERGEPAINT): return body([](T s, T d) { return static_cast<T>(~s | d); });
+    case RopIndex(SRCPAINT): return body([](T s, T d) { return static_cast<T>(s | d); });
+    case RopIndex(SRCINVERT): return body([](T s, T d) { return static_cast<T>(s ^ d); });
+    case RopIndex(NOTSRCCOPY): return body([](T s, T) { return static_cast<T>(~s); });
+    case RopIndex(kPsdpxax):
       return body([p](T s, T d) { return static_cast<T>(((d ^ p) & s) ^ p); });
-    case 0xF0: return body([p](T, T) { return p; });                         // PATCOPY
-    case 0x5A: return body([p](T, T d) { return static_cast<T>(p ^ d); });  // PATINVERT
-    case 0x55: return body([](T, T d) { return static_cast<T>(~d); });      // DSTINVERT
-    case 0x00: return body([](T, T) { return T{0}; });                       // BLACKNESS
-    case 0xFF: return body([](T, T) { return static_cast<T>(~T{0}); });     // WHITENESS
+    case RopIndex(PATCOPY): return body([p](T, T) { return p; });
+    case RopIndex(PATINVERT): return body([p](T, T d) { return static_cast<T>(p ^ d); });
+    case RopIndex(DSTINVERT): return body([](T, T d) { return static_cast<T>(~d); });
+    case RopIndex(BLACKNESS): return body([](T, T) { return T{0}; });
+    case RopIndex(WHITENESS): return body([](T, T) { return static_cast<T>(~T{0}); });
     default: return body(GeneralOp<T>{index, p});
   }
 }
@@ -95,7 +99,7 @@ void RunWords(Op op, const std::uint64_t* s, std::uint64_t* d, std::size_t count
 
 void CombineRow32(std::uint8_t index, std::uint32_t p, const std::uint32_t* s, std::uint32_t* d,
                   std::size_t count) {
-  if (index == 0xCC) {
+  if (index == RopIndex(SRCCOPY)) {
     std::memmove(d, s, count * sizeof(std::uint32_t));
     return;
   }

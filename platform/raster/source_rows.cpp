@@ -84,9 +84,9 @@ void MatchPlain32(const std::uint32_t* pixels, int count, int offset, std::uint3
 }  // namespace
 
 SourceRows::SourceRows(const Surface& source, COLORREF sourceBackground,
-                       const Surface& destination, COLORREF destinationBackground,
-                       COLORREF destinationText, bool copyRows)
-    : source_(source), destination_(destination) {
+                       const Surface& destination, std::uint32_t one, std::uint32_t zero,
+                       bool copyRows)
+    : source_(source), destination_(destination), one_(one), zero_(zero) {
   if (destination.IsMonochrome()) {
     if (source.IsMonochrome()) {
       bitsMode_ = BitsMode::kShiftMono;
@@ -99,8 +99,6 @@ SourceRows::SourceRows(const Surface& source, COLORREF sourceBackground,
   }
   if (source.IsMonochrome()) {
     colourMode_ = ColourMode::kExpandMono;
-    one_ = RawOfColour(destination, destinationBackground);
-    zero_ = RawOfColour(destination, destinationText);
   } else if (SameFormat(source, destination)) {
     colourMode_ =
         source.bitsPerPixel == 32 && !copyRows ? ColourMode::kDirect : ColourMode::kSameRaw;

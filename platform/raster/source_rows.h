@@ -19,10 +19,11 @@ namespace varne::raster {
 
 class SourceRows {
  public:
-  // copyRows: source and destination share memory, so rows must be copied
-  // out before the destination is written.
+  // one, zero: the destination raw values a monochrome source's bits
+  // become. copyRows: source and destination share memory, so rows must be
+  // copied out before the destination is written.
   SourceRows(const Surface& source, COLORREF sourceBackground, const Surface& destination,
-             COLORREF destinationBackground, COLORREF destinationText, bool copyRows);
+             std::uint32_t one, std::uint32_t zero, bool copyRows);
 
   // count pixels from (x, y) of the source, as destination raw values.
   const std::uint32_t* Colour(int y, int x, int count);

@@ -1,11 +1,13 @@
-#include "platform/raster/blit.h"
+#include "platform/raster/blit_skeleton.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "platform/raster/gdi.h"
 #include "platform/raster/pixel_format.h"
+#include "platform/raster/rop3.h"
 #include "platform/raster/rop_rows.h"
 #include "platform/raster/source_rows.h"
 
@@ -40,6 +42,13 @@ std::optional<int> Width(const Surface* surface) {
 }
 std::optional<int> Height(const Surface* surface) {
   return surface ? std::optional<int>(surface->height) : std::nullopt;
+}
+
+// Shrinks the area to the pixels that lie inside the destination and, when
+// there is a source, whose source lies inside it too. False when empty.
+bool ClipBlit(BlitArea& area, const Surface& destination, const Surface* source) {
+  return ClipAxis(area.x, area.width, area.sourceX, destination.width, Width(source)) &&
+         ClipAxis(area.y, area.height, area.sourceY, destination.height, Height(source));
 }
 
 // A blit within one bitmap reads rows before they are overwritten when it
@@ -89,16 +98,14 @@ void Run32(Surface& destination, std::uint32_t pattern, const BlitArea& area,
 
 // A mask into a 32-bpp surface, the most common blit of the effects: the
 // bits are expanded to the DC's colours on the fly.
-void RunExpanded32(Surface& destination, const DeviceContext& destinationDc,
-                   std::uint32_t pattern, const BlitArea& area, const Surface& source,
-                   std::uint8_t index) {
-  const std::uint32_t one = RawOfColour(destination, destinationDc.background);
-  const std::uint32_t zero = RawOfColour(destination, destinationDc.text);
+void RunExpanded32(Surface& destination, const BlitOperands& operands, const BlitArea& area,
+                   const Surface& source, std::uint8_t index) {
   for (std::int64_t row = 0; row < area.height; ++row) {
     const auto* bits = reinterpret_cast<const std::uint64_t*>(source.Row(area.sourceY + row));
     auto* target = reinterpret_cast<std::uint32_t*>(destination.Row(area.y + row)) + area.x;
-    CombineExpandedRow32(index, pattern, bits, static_cast<std::size_t>(area.sourceX), one, zero,
-                         target, static_cast<std::size_t>(area.width));
+    CombineExpandedRow32(index, operands.pattern, bits, static_cast<std::size_t>(area.sourceX),
+                         operands.one, operands.zero, target,
+                         static_cast<std::size_t>(area.width));
   }
 }
 
@@ -126,37 +133,32 @@ void RunPacked(Surface& destination, std::uint32_t pattern, const BlitArea& area
 
 }  // namespace
 
-bool ClipBlit(BlitArea& area, const Surface& destination, const Surface* source) {
-  return ClipAxis(area.x, area.width, area.sourceX, destination.width, Width(source)) &&
-         ClipAxis(area.y, area.height, area.sourceY, destination.height, Height(source));
-}
-
-void RunBlit(Surface& destination, const DeviceContext& destinationDc, COLORREF brush,
-             const BlitArea& area, const Surface* source, const DeviceContext* sourceDc,
-             std::uint8_t index) {
-  const std::uint32_t pattern = RawOfColour(destination, brush);
+void Blit(Surface& destination, BlitArea area, const Surface* source,
+          const BlitOperands& operands, std::uint8_t index) {
+  if (!ClipBlit(area, destination, source)) return;
   if (source != nullptr && source->IsMonochrome() && !destination.IsMonochrome() &&
       destination.bitsPerPixel == 32) {
-    RunExpanded32(destination, destinationDc, pattern, area, *source, index);
+    RunExpanded32(destination, operands, area, *source, index);
     return;
   }
   // A blit within one bitmap reads each source row from a copy, since
   // most codes read a pixel after an overlapping one was written. SRCCOPY
   // moves a row with memmove, which is safe however the row overlaps itself.
-  const bool copyRows = source == &destination && index != 0xCC;
+  const bool copyRows = source == &destination && index != RopIndex(SRCCOPY);
   std::optional<SourceRows> sourceRows;
   if (source != nullptr) {
-    sourceRows.emplace(*source, sourceDc->background, destination, destinationDc.background,
-                       destinationDc.text, copyRows);
+    sourceRows.emplace(*source, operands.sourceBackground, destination, operands.one,
+                       operands.zero, copyRows);
   }
   SourceRows* rows = sourceRows ? &*sourceRows : nullptr;
   const bool upwards = WalkUpwards(area, destination, source);
   if (destination.IsMonochrome()) {
-    RunMonochrome(destination, pattern ? ~std::uint64_t{0} : 0, area, rows, upwards, index);
+    RunMonochrome(destination, operands.pattern ? ~std::uint64_t{0} : 0, area, rows, upwards,
+                  index);
   } else if (destination.bitsPerPixel == 32) {
-    Run32(destination, pattern, area, rows, upwards, index);
+    Run32(destination, operands.pattern, area, rows, upwards, index);
   } else {
-    RunPacked(destination, pattern, area, rows, upwards, index);
+    RunPacked(destination, operands.pattern, area, rows, upwards, index);
   }
 }
 

@@ -2,13 +2,14 @@
 // and refused here, the work is the blit skeleton's.
 #include <utility>
 
-#include "platform/raster/blit.h"
+#include "platform/raster/blit_skeleton.h"
 #include "platform/raster/gdi.h"
 #include "platform/raster/handle_table.h"
 #include "platform/raster/pixel_format.h"
 #include "platform/raster/rop3.h"
 
 using varne::raster::BlitArea;
+using varne::raster::BlitOperands;
 using varne::raster::Brush;
 using varne::raster::DeviceContext;
 using varne::raster::Objects;
@@ -53,9 +54,13 @@ BOOL Transfer(HDC destination, BlitArea area, HDC source, DWORD rop) {
   }
   Normalise(area.x, area.width, from.surface ? &area.sourceX : nullptr);
   Normalise(area.y, area.height, from.surface ? &area.sourceY : nullptr);
-  if (!varne::raster::ClipBlit(area, *target.surface, from.surface)) return TRUE;
-  varne::raster::RunBlit(*target.surface, *target.context, BrushColour(*target.context), area,
-                         from.surface, from.context, index);
+  const Surface& surface = *target.surface;
+  BlitOperands operands;
+  operands.pattern = varne::raster::RawOfColour(surface, BrushColour(*target.context));
+  operands.one = varne::raster::RawOfColour(surface, target.context->background);
+  operands.zero = varne::raster::RawOfColour(surface, target.context->text);
+  if (from.context != nullptr) operands.sourceBackground = from.context->background;
+  varne::raster::Blit(*target.surface, area, from.surface, operands, index);
   return TRUE;
 }
 
