@@ -63,14 +63,17 @@ class Figure:
     input_bytes: int
     output_bytes: int
     memcpy_ms: float  # the run's own memcpy of the 32-bpp bytes
+    threads: int = 1
 
     def per_memcpy(self):
         return self.ms / self.memcpy_ms if self.memcpy_ms > 0 else math.inf
 
     def floor_ms(self, image_bytes):
         """What reading the input once and writing the output once would take
-        at the memcpy's speed: no figure can honestly be below it."""
-        return self.memcpy_ms * (self.input_bytes + self.output_bytes) / (2 * image_bytes)
+        at the memcpy's speed, on each of the figure's threads: no figure for
+        a picture larger than the caches can honestly be below it."""
+        one_thread = self.memcpy_ms * (self.input_bytes + self.output_bytes) / (2 * image_bytes)
+        return one_thread / self.threads
 
 
 class TouchedCopy:
@@ -115,13 +118,14 @@ def opencv_rotation(image):
                                   borderValue=(LIGHT_GREY, LIGHT_GREY, LIGHT_GREY, 0))
 
 
-def timed_runs(runs, describe, input_bytes, repeats, copy):
+def timed_runs(runs, describe, input_bytes, repeats, copy, threads=1):
     """Each run once untimed to see what it makes, then timed."""
     figures = {}
     for name, run in runs.items():
         form, bytes_per_pixel, output_bytes = describe(run())
         ms = best_of(repeats, run, copy)
-        figures[name] = Figure(ms, form, bytes_per_pixel, input_bytes, output_bytes, math.nan)
+        figures[name] = Figure(ms, form, bytes_per_pixel, input_bytes, output_bytes, math.nan,
+                               threads)
     for figure in figures.values():
         figure.memcpy_ms = copy.best_ms
     return figures
@@ -151,7 +155,8 @@ def time_opencv(path, threads, repeats):
         "threshold": threshold,
         "rotate45": opencv_rotation(image),
     }
-    result = timed_runs(runs, describe_array, image.nbytes, repeats, TouchedCopy(image.nbytes))
+    result = timed_runs(runs, describe_array, image.nbytes, repeats, TouchedCopy(image.nbytes),
+                        cv2.getNumThreads())
     cv2.setNumThreads(default_threads)
     return result
 
@@ -197,7 +202,7 @@ def time_c_libraries(program, size, repeats):
             column += " 1t"
         columns.setdefault(column, {})[timing["operation"]] = Figure(
             timing["ms"], timing["format"], timing["bytes_per_pixel"], timing["input_bytes"],
-            timing["output_bytes"], report["memcpy_ms"])
+            timing["output_bytes"], report["memcpy_ms"], timing["threads"])
     return columns, report
 
 
@@ -315,10 +320,10 @@ def print_table(size, varne, peers, references, repeats):
             print("| " + " | ".join(row) + " |")
     if below_floor:
         print("Below the floor of one read of the input and one write of the output at the"
-              " run's memcpy speed (!): " + "; ".join(below_floor))
+              " run's memcpy speed on each thread (!): " + "; ".join(below_floor))
     else:
         print("No peer figure is below one read of its input and one write of its output at"
-              " its run's memcpy speed.")
+              " its run's memcpy speed on each of its threads.")
 
 
 def main():
