@@ -16,26 +16,11 @@
 #include "image/bitmap_loader.h"
 #include "image/dib32.h"
 #include "platform/win32.h"
+#include "tests/support/bmp_writer.h"
 
 namespace {
 
-// A "BM" file with a 40-byte info header and `tail` bytes after it.
-std::vector<std::uint8_t> BmpFile(std::int32_t width, std::int32_t height, int bits,
-                                  std::uint32_t pixelOffset, const std::vector<std::uint8_t>& tail) {
-  std::vector<std::uint8_t> file(54 + tail.size());
-  auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&file[at], &v, 4); };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, static_cast<std::uint32_t>(54 + tail.size()));
-  put32(10, pixelOffset);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(width));
-  put32(22, static_cast<std::uint32_t>(height));
-  file[26] = 1;
-  file[28] = static_cast<std::uint8_t>(bits);
-  std::copy(tail.begin(), tail.end(), file.begin() + 54);
-  return file;
-}
+using varne::test::BuildBmp;
 
 HBITMAP LoadBytes(const std::vector<std::uint8_t>& bytes, const char* name) {
   const std::string path = (std::filesystem::temp_directory_path() / name).string();
@@ -49,12 +34,12 @@ HBITMAP LoadBytes(const std::vector<std::uint8_t>& bytes, const char* name) {
 
 TEST(HostileFiles, AbsurdDeclaredSizesGiveNone) {
   const std::vector<std::uint8_t> pixels(64, 0x55);
-  EXPECT_EQ(LoadBytes(BmpFile(100000, 100000, 24, 54, pixels), "varne-huge.bmp"), nullptr);
-  EXPECT_EQ(LoadBytes(BmpFile(2147483647, 1, 24, 54, pixels), "varne-wide.bmp"), nullptr);
+  EXPECT_EQ(LoadBytes(BuildBmp({.width = 100000, .height = 100000, .pixels = pixels, .imageBytes = 0}), "varne-huge.bmp"), nullptr);
+  EXPECT_EQ(LoadBytes(BuildBmp({.width = 2147483647, .height = 1, .pixels = pixels, .imageBytes = 0}), "varne-wide.bmp"), nullptr);
 }
 
 TEST(HostileFiles, AFileEndingInsideItsHeaderGivesNone) {
-  std::vector<std::uint8_t> file = BmpFile(4, 4, 24, 54, {});
+  std::vector<std::uint8_t> file = BuildBmp({.width = 4, .height = 4, .pixels = {}, .imageBytes = 0});
   for (std::size_t cut : {std::size_t{2}, std::size_t{14}, std::size_t{30}}) {
     file.resize(cut);
     EXPECT_EQ(LoadBytes(file, "varne-cut.bmp"), nullptr) << "cut at " << cut;
@@ -86,7 +71,7 @@ TEST(HostileFiles, AnEmptyFileGivesNone) {
 TEST(HostileFiles, APathThroughAFileGivesNone) {
   const std::filesystem::path file = std::filesystem::temp_directory_path() / "varne-through.bmp";
   const std::vector<std::uint8_t> pixels(4, 0x40);
-  const std::vector<std::uint8_t> bytes = BmpFile(1, 1, 24, 54, pixels);
+  const std::vector<std::uint8_t> bytes = BuildBmp({.width = 1, .height = 1, .pixels = pixels, .imageBytes = 0});
   std::ofstream(file, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   const HBITMAP plain = LoadPath(file.string());

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "tests/support/bmp_writer.h"
+
 namespace varne::test {
 
 ScratchFolder::ScratchFolder() {
@@ -26,28 +28,10 @@ ScratchFolder::~ScratchFolder() {
 }
 
 std::vector<std::uint8_t> SolidBmp24(int width, int height, std::uint32_t colour) {
-  const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) / 4 * 4;
-  const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(height);
-  std::vector<std::uint8_t> file;
-  const auto put = [&file](std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) file.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-  };
-  file.push_back('B');
-  file.push_back('M');
-  put(54 + pixelBytes, 4);
-  put(0, 4);
-  put(54, 4);  // pixels right after the two headers
-  put(40, 4);
-  put(static_cast<std::uint32_t>(width), 4);
-  put(static_cast<std::uint32_t>(height), 4);
-  put(1, 2);   // planes
-  put(24, 2);  // bits per pixel
-  for (int field = 0; field < 6; ++field) put(0, 4);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) put(colour, 3);  // blue, green, red
-    for (std::uint32_t pad = static_cast<std::uint32_t>(width) * 3; pad < stride; ++pad) put(0, 1);
-  }
-  return file;
+  return BuildBmp({.width = width,
+                   .height = height,
+                   .pixels = PackRows(width, height, 24, false, [colour](int, int) { return colour; }),
+                   .imageBytes = 0});
 }
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -2,15 +2,16 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/bitmap_loader.h"
 #include "platform/ui/open_file_chooser.h"
 #include "tests/image/dib32_test_support.h"
+#include "tests/support/bmp_writer.h"
 #include "tests/support/live_objects.h"
 
 namespace varne::test {
@@ -24,17 +25,12 @@ struct BitmapFile {
   std::vector<DWORD> words;  // the stored words, 32-bit files only, memory order
 };
 
-void Put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 BitmapFile MakeBitmapFile(int bpp, int width, int height, std::uint32_t seed) {
   std::mt19937 generator(seed);
   const int colours = bpp <= 8 ? 1 << bpp : 0;
   std::vector<DWORD> palette;
   for (int i = 0; i < colours; ++i) palette.push_back(generator() & 0x00FFFFFFu);
-  const std::size_t stride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;
-  const std::uint32_t offset = 14 + 40 + 4 * colours;
+  const std::size_t stride = BmpRowBytes(width, bpp);
   BitmapFile file;
   file.colours.resize(static_cast<std::size_t>(width) * height);
   std::vector<std::uint8_t> pixels(stride * height);
@@ -62,28 +58,22 @@ BitmapFile MakeBitmapFile(int bpp, int width, int height, std::uint32_t seed) {
       file.colours[static_cast<std::size_t>(height - 1 - row) * width + x] = colour;
     }
   }
-  auto& out = file.bytes;
-  out = {'B', 'M'};
-  Put(out, offset + static_cast<std::uint32_t>(pixels.size()), 4);
-  Put(out, 0, 4);
-  Put(out, offset, 4);
-  for (const std::uint32_t field : {40u, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)}) {
-    Put(out, field, 4);
+  BmpFileRecipe recipe{.width = width,
+                       .height = height,
+                       .bitCount = static_cast<std::uint16_t>(bpp),
+                       .pixels = std::move(pixels),
+                       .imageBytes = 0};
+  for (const DWORD colour : palette) {
+    recipe.palette.push_back({static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
+                              static_cast<std::uint8_t>(colour)});
   }
-  Put(out, 1, 2);
-  Put(out, bpp, 2);
-  for (const std::uint32_t field : {0u, 0u, 2835u, 2835u, static_cast<std::uint32_t>(colours), 0u}) {
-    Put(out, field, 4);
-  }
-  for (const DWORD colour : palette) Put(out, colour, 4);  // RGBQUAD is the pixel word's order
-  out.insert(out.end(), pixels.begin(), pixels.end());
+  file.bytes = BuildBmp(recipe);
   return file;
 }
 
 std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
   const std::string path = ::testing::TempDir() + name;
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  WriteFileBytes(path, bytes);
   return path;
 }
 

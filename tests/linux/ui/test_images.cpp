@@ -2,48 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <stdexcept>
 
+#include "tests/support/bmp_writer.h"
+
 namespace varne::test {
-namespace {
-
-void PutLittleEndian(std::vector<unsigned char>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
-
-}  // namespace
 
 std::string WriteBmp24(const std::string& name, int w, int h, const PixelFunction& pixel) {
-  const int stride = (w * 3 + 3) & ~3;
-  std::vector<unsigned char> file;
-  const std::uint32_t imageSize = static_cast<std::uint32_t>(stride * h);
-  file.push_back('B');
-  file.push_back('M');
-  PutLittleEndian(file, 54 + imageSize, 4);
-  PutLittleEndian(file, 0, 4);
-  PutLittleEndian(file, 54, 4);
-  PutLittleEndian(file, 40, 4);
-  PutLittleEndian(file, static_cast<std::uint32_t>(w), 4);
-  PutLittleEndian(file, static_cast<std::uint32_t>(h), 4);
-  PutLittleEndian(file, 1, 2);
-  PutLittleEndian(file, 24, 2);
-  for (int i = 0; i < 6; ++i) PutLittleEndian(file, i == 1 ? imageSize : 0, 4);
-  for (int row = h - 1; row >= 0; --row) {
-    for (int x = 0; x < w; ++x) {
-      const std::uint32_t p = pixel(x, row);
-      file.push_back(static_cast<unsigned char>(p));
-      file.push_back(static_cast<unsigned char>(p >> 8));
-      file.push_back(static_cast<unsigned char>(p >> 16));
-    }
-    for (int pad = w * 3; pad < stride; ++pad) file.push_back(0);
-  }
   const std::string path = ::testing::TempDir() + "/" + name;
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) throw std::runtime_error("cannot write " + path);
-  std::fwrite(file.data(), 1, file.size(), out);
-  std::fclose(out);
+  const std::vector<std::uint8_t> file =
+      BuildBmp({.width = w, .height = h, .pixels = PackRows(w, h, 24, false, pixel)});
+  if (!WriteFileBytes(path, file)) throw std::runtime_error("cannot write " + path);
   return path;
 }
 
