@@ -5,7 +5,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "platform/ui/control_frame.h"
+#include "platform/ui/control.h"
 
 namespace varne::ui {
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "platform/ui/control_frame.h"
+#include "platform/ui/control.h"
 
 namespace varne::ui {
 

@@ -2,12 +2,16 @@
 // ticks at the first and last positions. It reports every change to its
 // dialog as WM_HSCROLL with the platform's notification codes, in the
 // platform's order, lParam being the trackbar's own handle.
+// It is drawn by hand on a QWidget rather than being a QSlider because the
+// dialog must see exactly the platform trackbar's messages, notifications
+// and geometry (paging by key and click, thumb, channel, buddies), which
+// QSlider's own signals, repeat timing and style do not give.
 #pragma once
 
 #include <QTimer>
 #include <QWidget>
 
-#include "platform/ui/control_frame.h"
+#include "platform/ui/control.h"
 
 namespace varne::ui {
 

@@ -1,4 +1,4 @@
-#include "platform/ui/control_frame.h"
+#include "platform/ui/control.h"
 
 #include <algorithm>
 #include <cstring>
