@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# install-deps.sh run|test|bench|package: installs the Debian packages that the
+# install-deps.sh run|test|bench|package|icons: installs the Debian packages that the
 # given command needs and the machine lacks. As root it installs them with
 # apt-get; otherwise it uses sudo when it can, and else says what to install.
 set -eu
@@ -17,13 +17,16 @@ test_packages=("${package_packages[@]}" libgtest-dev libgmock-dev googletest
   wine wine64 xvfb xauth clang libclang-rt-14-dev
   lintian desktop-file-utils appstream openbox xdotool x11-utils weston icoutils)
 bench_packages=("${run_packages[@]}" libbenchmark-dev)
+# scripts/render-icons.sh: rsvg-convert and icotool.
+icons_packages=(librsvg2-bin icoutils)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
   bench) wanted=("${bench_packages[@]}") ;;
   package) wanted=("${package_packages[@]}") ;;
-  *) echo "usage: $0 run|test|bench|package" >&2; exit 2 ;;
+  icons) wanted=("${icons_packages[@]}") ;;
+  *) echo "usage: $0 run|test|bench|package|icons" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -12,7 +12,7 @@
 # time stamps, and a file whose bytes come out the same is left untouched).
 #
 # Needs rsvg-convert (librsvg2-bin) and icotool (icoutils); installs them
-# with apt-get when they are missing.
+# when they are missing, as the other scripts do.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -22,25 +22,7 @@ if [ -z "$app_id" ]; then
   exit 1
 fi
 
-missing=()
-for package in librsvg2-bin icoutils; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    as_root=()
-  elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
-    as_root=(sudo)
-  else
-    echo "render-icons.sh needs: sudo apt-get install ${missing[*]}" >&2
-    exit 1
-  fi
-  echo "Installing ${missing[*]}" >&2
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -qq
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash scripts/install-deps.sh icons
 
 source_svg=packaging/icons/varne.svg
 work=$(mktemp -d)

@@ -31,9 +31,6 @@ if [ -z "$image" ]; then
 fi
 image=$(realpath "$image")
 
-display_number=97
-while [ -e "/tmp/.X11-unix/X$display_number" ]; do display_number=$((display_number + 1)); done
-export DISPLAY=:$display_number
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -41,12 +38,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+. scripts/virtual_display.sh
+start_virtual_display 97
 
 # Qt's own file dialog: the same on every machine, whatever the desktop.
 QT_QPA_PLATFORMTHEME= ./build/linux/app/varne &

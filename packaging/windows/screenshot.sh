@@ -27,9 +27,6 @@ cmake --preset windows >/dev/null
 cmake --build build/windows --target varne varne_window_check >/dev/null
 
 work=$(mktemp -d)
-display_number=97
-while [ -e "/tmp/.X11-unix/X$display_number" ]; do display_number=$((display_number + 1)); done
-export DISPLAY=:$display_number
 export WINEPREFIX=$PWD/build/windows/screenshot-prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wine_bin=$(command -v wine64 || command -v wine)
@@ -42,11 +39,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
+. scripts/virtual_display.sh
+start_virtual_display 97
 
 # A prefix booted on a display, with Wine drawing the window frames. This
 # Wine finds fonts-wine's Marlett only in the prefix's own font folder.

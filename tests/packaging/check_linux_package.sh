@@ -56,17 +56,8 @@ exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/$id.desktop")
 [ "$exec_line" = varne ] || fail "the menu entry runs '$exec_line', not varne"
 
 # The menu entry's command, from the extracted tree.
-display_number=90
-while [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ]; do
-  display_number=$((display_number + 1))
-done
-export DISPLAY=:$display_number
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+. "$(dirname "$0")/../../scripts/virtual_display.sh"
+start_virtual_display
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 "$root/usr/bin/$exec_line" &
 program=$!
