@@ -8,13 +8,14 @@
 
 namespace varne::test {
 
-std::optional<int> LiveGdiObjects() {
+std::optional<LiveCount> LiveGdiObjects() {
 #ifdef _WIN32
   const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   if (count == 0) return std::nullopt;
-  return static_cast<int>(count);
+  return LiveCount{.deviceContexts = static_cast<int>(count)};
 #else
-  return raster::CountLiveObjects().total();
+  const raster::LiveObjects live = raster::CountLiveObjects();
+  return LiveCount{live.deviceContexts, live.bitmaps, live.brushes};
 #endif
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/raster/gdi.h"
 #include "platform/raster/live_objects.h"
+#include "tests/support/live_objects.h"
 
 namespace varne::raster {
 namespace {
@@ -49,12 +50,7 @@ void ExpectRefusedEverywhere(void* handle) {
   DeleteDC(good);
 }
 
-class HandleTable : public testing::Test {
- protected:
-  void SetUp() override { before_ = CountLiveObjects(); }
-  void TearDown() override { EXPECT_EQ(CountLiveObjects(), before_); }
-  LiveObjects before_;
-};
+class HandleTable : public test::LeakCheckedTest {};
 
 TEST_F(HandleTable, ReleasedHandlesOfEveryKindAreRefused) {
   HBITMAP bitmap = MakeDib(2, 2);

@@ -13,6 +13,7 @@
 #include "platform/ui/modal_loop_hook.h"
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
+#include "tests/support/live_objects.h"
 #include "tests/support/luma_model.h"
 
 namespace varne::test {
@@ -31,9 +32,10 @@ std::uint32_t GrayRule(std::uint32_t p, int) { return static_cast<std::uint32_t>
 std::uint32_t NegativeRule(std::uint32_t p, int) { return 0xFFFFFFu - (p & 0xFFFFFFu); }
 std::uint32_t ThresholdRule(std::uint32_t p, int t) { return ModelLuma(p) > t ? 0xFFFFFFu : 0u; }
 
-class AppDialogTest : public ::testing::Test {
+class AppDialogTest : public LeakCheckedTest {
  protected:
   void SetUp() override {
+    LeakCheckedTest::SetUp();
     ASSERT_EQ(raster::CountLiveObjects().total(), 0);
     photo_ = WriteBmp24("photo.bmp", 37, 23, Gradient);
     other_ = WriteBmp24("other.bmp", 12, 30, [](int x, int y) { return (x * 20u) << 8 | y * 8u; });
@@ -48,6 +50,7 @@ class AppDialogTest : public ::testing::Test {
     if (SourceImage != nullptr) DeleteObject(SourceImage);
     SourceImage = nullptr;
     EXPECT_EQ(raster::CountLiveObjects().total(), 0);
+    LeakCheckedTest::TearDown();
   }
 
   // Runs the program's dialog with `script`; the script must close it.

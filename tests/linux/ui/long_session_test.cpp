@@ -22,6 +22,7 @@
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
 #include "tests/support/address_sanitizer.h"
+#include "tests/support/live_objects.h"
 #include "tests/support/luma_model.h"
 #include "tests/support/resident_bytes.h"
 
@@ -63,9 +64,10 @@ std::string PathOfLength(int length, const std::string& leaf) {
   return folder + "/" + leaf;
 }
 
-class LongSessionTest : public ::testing::Test {
+class LongSessionTest : public LeakCheckedTest {
  protected:
   void SetUp() override {
+    LeakCheckedTest::SetUp();
     files_[Answer::kPhoto] = WriteBmp24("photo.bmp", 37, 23, Gradient);
     files_[Answer::kTall] = WriteBmp24("tall.bmp", 12, 30, [](int x, int y) { return (x * 20u) << 8 | y * 8u; });
     files_[Answer::kMark] = WriteBmp24("mark.bmp", 20, 16, [](int x, int y) {
@@ -117,6 +119,7 @@ class LongSessionTest : public ::testing::Test {
     if (SourceImage != nullptr) DeleteObject(SourceImage);
     SourceImage = nullptr;
     EXPECT_EQ(raster::CountLiveObjects(), baseline_) << "after the source image too, nothing remains";
+    LeakCheckedTest::TearDown();
   }
 
   static HBITMAP Shown(DialogDriver& driver) {
