@@ -87,8 +87,6 @@ struct BmpLayout {
 // Nothing is allocated for pixels here.
 std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> head,
                                                     std::size_t fileSize);
-// A whole file in memory.
-std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> file);
 
 // Decodes the pixels of a parsed file into `bottomUpRows`, which must hold
 // layout.imageBytes zeroed bytes, reading them from `file` as it goes: no
@@ -96,6 +94,13 @@ std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t
 // decoded are written, so what the file does not provide stays zero.
 void DecodeBmpPixels(const BmpLayout& layout, ByteSource& file,
                      std::span<std::uint8_t> bottomUpRows);
+
+// Whole files already in memory. LoadImageA never uses these: they serve the
+// fuzz targets (fuzz_bmp_decoder) and the tests (tests/linux/bmp, the fuzz
+// regressions), which hold their files in memory. They stay here, as thin
+// wrappers over the two calls above, so that what is fuzzed and tested is
+// the very code LoadImageA runs.
+std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> file);
 void DecodeBmpPixels(const BmpLayout& layout, std::span<const std::uint8_t> file,
                      std::span<std::uint8_t> bottomUpRows);
 

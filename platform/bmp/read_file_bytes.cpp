@@ -61,8 +61,8 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const char* path, std::si
   const auto file = OpenedFile::Open(path, maxBytes);
   if (!file) return std::nullopt;
   std::vector<std::uint8_t> bytes;
-  // The one exception in the loader: memory the process cannot have is the
-  // platform's "none", not an error thrown through LoadImageA.
+  // Memory the process cannot have is "nothing", as promised above, not an
+  // exception thrown into the caller.
   try {
     bytes.resize(file->size());
   } catch (const std::bad_alloc&) {

@@ -44,6 +44,9 @@ class OpenedFile final : public ByteSource {
 // (the rest is left unread), never more than its size when it was opened
 // and never bytes it did not hold. Nothing where OpenedFile::Open gives
 // nothing, and nothing when memory for the contents cannot be had.
+// LoadImageA reads through OpenedFile and never calls this; only the tests
+// do (read_file_bytes_test, unusual_paths_test), to hold OpenedFile's
+// refusals and size limits to account through one whole read.
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const char* path, std::size_t maxBytes);
 
 }  // namespace varne::bmp
