@@ -4,9 +4,9 @@
 #include <string>
 
 #include "effects/raster/raster_ops.h"
-#include "tests/effects/raster/picture.h"
-#include "tests/support/luma_model.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/luma_model.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 namespace {

@@ -3,8 +3,8 @@
 #include <random>
 
 #include "effects/raster/raster_ops.h"
-#include "tests/effects/raster/picture.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "effects/raster/raster_ops.h"
 #include "image/colour_order.h"
-#include "tests/effects/raster/picture.h"
 #include "tests/effects/raster/rim_model.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 namespace {

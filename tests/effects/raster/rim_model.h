@@ -2,7 +2,7 @@
 // as the model the raster sequences are checked against.
 #pragma once
 
-#include "tests/effects/raster/picture.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 

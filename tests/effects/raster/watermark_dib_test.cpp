@@ -3,9 +3,9 @@
 #include <random>
 
 #include "effects/raster/raster_ops.h"
-#include "tests/effects/raster/picture.h"
 #include "tests/effects/raster/rim_model.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 namespace {

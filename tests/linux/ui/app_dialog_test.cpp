@@ -15,6 +15,7 @@
 #include "tests/linux/ui/test_images.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/luma_model.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 namespace {
@@ -22,9 +23,9 @@ namespace {
 constexpr int kEffectButtons[] = {IDC_GRAYSCALE, IDC_EMBOSS,  IDC_INVERT,   IDC_WATERMARK,
                                   IDC_APPLY_SKIN, IDC_EDGES, IDC_ROTATE_45};
 
-Pixels Model(const Pixels& source, std::uint32_t (*rule)(std::uint32_t, int), int argument = 0) {
-  Pixels out = source;
-  for (std::uint32_t& word : out.words) word = rule(word, argument);
+Picture Model(const Picture& source, std::uint32_t (*rule)(std::uint32_t, int), int argument = 0) {
+  Picture out = source;
+  for (std::uint32_t& word : out.pixels) word = rule(word, argument);
   return out;
 }
 
@@ -75,9 +76,9 @@ class AppDialogTest : public LeakCheckedTest {
   // What a command should show: `effect` run on a fresh copy of the source
   // and returning the image the command shows, for the commands whose
   // pixel rules their own suites check.
-  static Pixels Expected(HBITMAP (*effect)(HBITMAP copy)) {
+  static Picture Expected(HBITMAP (*effect)(HBITMAP copy)) {
     HBITMAP shown = effect(CopyDib32(SourceImage));
-    Pixels pixels = ReadPixels(shown);
+    Picture pixels = PictureFromSection(shown);
     DeleteObject(shown);
     return pixels;
   }
@@ -112,7 +113,7 @@ TEST_F(AppDialogTest, OpenShowsTheFileCancelKeepsItAndReopenReplacesIt) {
   Run([&](DialogDriver& driver) {
     EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), "0");
     driver.Click(IDC_OPEN_BMP);
-    const Pixels photo = ReadPixels(Shown(driver));
+    const Picture photo = PictureFromSection(Shown(driver));
     ASSERT_EQ(photo.width, 37);
     ASSERT_EQ(photo.height, 23);
     for (int y = 0; y < 23; ++y)
@@ -124,17 +125,17 @@ TEST_F(AppDialogTest, OpenShowsTheFileCancelKeepsItAndReopenReplacesIt) {
     driver.Click(IDC_OPEN_BMP);  // cancelled
     EXPECT_EQ(SourceImage, source);
     EXPECT_EQ(Shown(driver), shown);
-    EXPECT_EQ(ReadPixels(Shown(driver)), photo);
+    EXPECT_EQ(PictureFromSection(Shown(driver)), photo);
 
     driver.Click(IDC_INVERT);
     driver.Click(IDC_OPEN_BMP);  // the other file
-    EXPECT_EQ(ReadPixels(Shown(driver)).width, 12);
-    EXPECT_EQ(ReadPixels(Shown(driver)), ReadPixels(SourceImage));
+    EXPECT_EQ(PictureFromSection(Shown(driver)).width, 12);
+    EXPECT_EQ(PictureFromSection(Shown(driver)), PictureFromSection(SourceImage));
     ExpectOnlySourceAndShownLive(driver);
 
-    const Pixels other = ReadPixels(Shown(driver));
+    const Picture other = PictureFromSection(Shown(driver));
     driver.Click(IDC_OPEN_BMP);  // unreadable
-    EXPECT_EQ(ReadPixels(Shown(driver)), other);
+    EXPECT_EQ(PictureFromSection(Shown(driver)), other);
     driver.CloseBox();
   });
   ASSERT_EQ(chooser_.calls().size(), 4u);
@@ -152,34 +153,34 @@ TEST_F(AppDialogTest, EffectsStartFromTheSourceEveryTimeAndNeverAccumulate) {
   chooser_.Answer(photo_);
   Run([&](DialogDriver& driver) {
     driver.Click(IDC_OPEN_BMP);
-    const Pixels source = ReadPixels(SourceImage);
-    const Pixels gray = Model(source, GrayRule), negative = Model(source, NegativeRule);
+    const Picture source = PictureFromSection(SourceImage);
+    const Picture gray = Model(source, GrayRule), negative = Model(source, NegativeRule);
     for (int round = 0; round < 2; ++round) {
       driver.Click(IDC_GRAYSCALE);
-      EXPECT_EQ(ReadPixels(Shown(driver)), gray);
+      EXPECT_EQ(PictureFromSection(Shown(driver)), gray);
       driver.Click(IDC_INVERT);
-      EXPECT_EQ(ReadPixels(Shown(driver)), negative) << "inverting the source, not the grey picture";
+      EXPECT_EQ(PictureFromSection(Shown(driver)), negative) << "inverting the source, not the grey picture";
       driver.Click(IDC_INVERT);
-      EXPECT_EQ(ReadPixels(Shown(driver)), negative) << "a second Invert does not undo the first";
+      EXPECT_EQ(PictureFromSection(Shown(driver)), negative) << "a second Invert does not undo the first";
       driver.Click(IDC_ROTATE_45);
-      EXPECT_EQ(ReadPixels(Shown(driver)), Expected([](HBITMAP copy) {
+      EXPECT_EQ(PictureFromSection(Shown(driver)), Expected([](HBITMAP copy) {
                   HBITMAP turned = RotateDib(copy, DegreesToRadians(45), 0x00C0C0C0);
                   DeleteObject(copy);
                   return turned;
                 }));
       driver.Click(IDC_EDGES);
-      EXPECT_EQ(ReadPixels(Shown(driver)), Expected([](HBITMAP copy) {
+      EXPECT_EQ(PictureFromSection(Shown(driver)), Expected([](HBITMAP copy) {
                   EdgesDib(copy, 127);
                   return copy;
                 }));
       driver.Click(IDC_EMBOSS);
-      EXPECT_EQ(ReadPixels(Shown(driver)), Expected([](HBITMAP copy) {
+      EXPECT_EQ(PictureFromSection(Shown(driver)), Expected([](HBITMAP copy) {
                   HBITMAP embossed = EmbossDib(copy, -128);
                   return embossed ? embossed : copy;
                 }));
       ExpectOnlySourceAndShownLive(driver);
     }
-    EXPECT_EQ(ReadPixels(SourceImage), source) << "no command changes the source";
+    EXPECT_EQ(PictureFromSection(SourceImage), source) << "no command changes the source";
     driver.CloseBox();
   });
 }
@@ -188,7 +189,7 @@ TEST_F(AppDialogTest, WithoutRealTimeTheNumberFollowsTheDragAndThePictureChanges
   chooser_.Answer(photo_);
   Run([&](DialogDriver& driver) {
     driver.Click(IDC_OPEN_BMP);
-    const Pixels source = ReadPixels(SourceImage);
+    const Picture source = PictureFromSection(SourceImage);
     driver.Click(IDC_GRAYSCALE);
     const HBITMAP before = Shown(driver);
     ui::TrackbarControl& bar = driver.Trackbar(IDC_THRESHOLD);
@@ -203,15 +204,15 @@ TEST_F(AppDialogTest, WithoutRealTimeTheNumberFollowsTheDragAndThePictureChanges
     const int position = bar.position();
     EXPECT_GT(position, 0);
     EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), std::to_string(position));
-    EXPECT_EQ(ReadPixels(Shown(driver)), Model(source, ThresholdRule, position))
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, position))
         << "thresholded from the source, not from the grey picture";
 
     driver.KeyTo(IDC_THRESHOLD, Qt::Key_Right);
     EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), std::to_string(position + 1));
-    EXPECT_EQ(ReadPixels(Shown(driver)), Model(source, ThresholdRule, position + 1));
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, position + 1));
     driver.Key(Qt::Key_Home);
     EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), "0");
-    EXPECT_EQ(ReadPixels(Shown(driver)), Model(source, ThresholdRule, 0)) << "all white below 16";
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, 0)) << "all white below 16";
     ExpectOnlySourceAndShownLive(driver);
     driver.CloseBox();
   });
@@ -221,22 +222,22 @@ TEST_F(AppDialogTest, WithRealTimeEveryMoveRecomputesThePictureFromTheSource) {
   chooser_.Answer(photo_);
   Run([&](DialogDriver& driver) {
     driver.Click(IDC_OPEN_BMP);
-    const Pixels source = ReadPixels(SourceImage);
+    const Picture source = PictureFromSection(SourceImage);
     driver.Click(IDC_REAL_TIME);
-    EXPECT_EQ(ReadPixels(Shown(driver)), source) << "ticking the box changes no image";
+    EXPECT_EQ(PictureFromSection(Shown(driver)), source) << "ticking the box changes no image";
     ui::TrackbarControl& bar = driver.Trackbar(IDC_THRESHOLD);
     const QPoint grab = bar.ThumbRect().center();
     QTest::mousePress(&bar, Qt::LeftButton, {}, grab);
     for (int x : {grab.x() + 40, grab.x() + 100, grab.x() + 60}) {
       QTest::mouseMove(&bar, QPoint(x, grab.y()));
       EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), std::to_string(bar.position()));
-      EXPECT_EQ(ReadPixels(Shown(driver)), Model(source, ThresholdRule, bar.position()));
+      EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, bar.position()));
       ExpectOnlySourceAndShownLive(driver);
     }
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(grab.x() + 60, grab.y()));
-    EXPECT_EQ(ReadPixels(Shown(driver)), Model(source, ThresholdRule, bar.position()));
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, bar.position()));
     driver.KeyTo(IDC_THRESHOLD, Qt::Key_PageDown);
-    EXPECT_EQ(ReadPixels(Shown(driver)), Model(source, ThresholdRule, bar.position()));
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, bar.position()));
     driver.CloseBox();
   });
 }
@@ -249,12 +250,12 @@ TEST_F(AppDialogTest, WatermarkAsksForAMarkAndItsCancelLeavesEverythingAsItWas) 
     driver.Click(IDC_OPEN_BMP);
     driver.Click(IDC_GRAYSCALE);
     const HBITMAP shown = Shown(driver);
-    const Pixels gray = ReadPixels(shown);
+    const Picture gray = PictureFromSection(shown);
     driver.Click(IDC_WATERMARK);  // cancelled
     EXPECT_EQ(chooser_.calls().size(), 2u);
     EXPECT_EQ(Shown(driver), shown);
     EXPECT_EQ(CurrentImage, shown) << "the current image is the one from before";
-    EXPECT_EQ(ReadPixels(shown), gray);
+    EXPECT_EQ(PictureFromSection(shown), gray);
     ExpectOnlySourceAndShownLive(driver);
     // The trackbar still works on the remembered image.
     driver.KeyTo(IDC_THRESHOLD, Qt::Key_End);
@@ -265,7 +266,7 @@ TEST_F(AppDialogTest, WatermarkAsksForAMarkAndItsCancelLeavesEverythingAsItWas) 
                                                    LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     HBITMAP copy = CopyDib32(SourceImage);
     HBITMAP expected = WatermarkDib(mark, copy, 1, 0, 0, 0x00FF8080, 0x00A00000);
-    EXPECT_EQ(ReadPixels(Shown(driver)), ReadPixels(expected));
+    EXPECT_EQ(PictureFromSection(Shown(driver)), PictureFromSection(expected));
     for (HBITMAP bitmap : {mark, copy, expected}) DeleteObject(bitmap);
     EXPECT_EQ(WatermarkImage, nullptr);
     ExpectOnlySourceAndShownLive(driver);
@@ -292,7 +293,7 @@ TEST_F(AppDialogTest, ApplySkinAsksForATextureAndItsCancelLeavesEverythingAsItWa
                                                    LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     HBITMAP copy = CopyDib32(SourceImage);
     HBITMAP expected = SkinDib(copy, skin, 0, 0x00FF8080, 0x00A00000);
-    EXPECT_EQ(ReadPixels(Shown(driver)), ReadPixels(expected));
+    EXPECT_EQ(PictureFromSection(Shown(driver)), PictureFromSection(expected));
     for (HBITMAP bitmap : {skin, copy, expected}) DeleteObject(bitmap);
     EXPECT_EQ(SkinImage, nullptr);
     EXPECT_EQ(SkinWorkCopy, nullptr);

@@ -17,6 +17,7 @@
 #include "tests/linux/ui/recording_procedure.h"
 #include "tests/linux/ui/test_images.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 namespace {
@@ -150,7 +151,7 @@ TEST_F(ControlAccessibilityTest, PictureAndNumberFollowAnOpenedFileAndTheThresho
     EXPECT_EQ(picture.text(QAccessible::Description), QString::fromUtf8("37 \u00D7 23 pixels"));
     EXPECT_GE(TimesHeard(&driver.Widget(IDC_PICTURE), QAccessible::DescriptionChanged), 1);
     driver.Click(IDC_ROTATE_45);
-    const Pixels rotated = ReadPixels(reinterpret_cast<HBITMAP>(
+    const Picture rotated = PictureFromSection(reinterpret_cast<HBITMAP>(
         SendMessageA(driver.Item(IDC_PICTURE), STM_GETIMAGE, IMAGE_BITMAP, 0)));
     ASSERT_GT(rotated.width, 37);
     EXPECT_EQ(picture.text(QAccessible::Description),

@@ -24,6 +24,7 @@
 #include "tests/support/address_sanitizer.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/luma_model.h"
+#include "tests/support/picture.h"
 #include "tests/support/resident_bytes.h"
 
 namespace varne::test {
@@ -38,14 +39,14 @@ constexpr int kAnswerCount = 10;
 
 bool Loads(Answer answer) { return answer <= Answer::kAtLimit; }
 
-Pixels Thresholded(Pixels pixels, int t) {
-  for (std::uint32_t& word : pixels.words) word = ModelLuma(word) > t ? 0xFFFFFFu : 0u;
-  return pixels;
+Picture Thresholded(Picture picture, int t) {
+  for (std::uint32_t& word : picture.pixels) word = ModelLuma(word) > t ? 0xFFFFFFu : 0u;
+  return picture;
 }
 
-Pixels Inverted(Pixels pixels) {
-  for (std::uint32_t& word : pixels.words) word = 0xFFFFFFu - (word & 0xFFFFFFu);
-  return pixels;
+Picture Inverted(Picture picture) {
+  for (std::uint32_t& word : picture.pixels) word = 0xFFFFFFu - (word & 0xFFFFFFu);
+  return picture;
 }
 
 // Makes nested folders under the temporary folder so that a file named
@@ -143,7 +144,7 @@ class LongSessionTest : public LeakCheckedTest {
     EXPECT_EQ(SkinWorkCopy, nullptr);
     if (sourceFile_) {
       ASSERT_NE(SourceImage, nullptr);
-      const Pixels source = ReadPixels(SourceImage);
+      const Picture source = PictureFromSection(SourceImage);
       EXPECT_EQ(std::make_pair(source.width, source.height), sizes_[*sourceFile_]);
     } else {
       EXPECT_EQ(SourceImage, nullptr);
@@ -161,7 +162,7 @@ class LongSessionTest : public LeakCheckedTest {
       sourceFile_ = answer;
       EXPECT_NE(SourceImage, source);
       EXPECT_NE(Shown(driver), SourceImage) << "the picture shows a copy";
-      EXPECT_EQ(ReadPixels(Shown(driver)), ReadPixels(SourceImage));
+      EXPECT_EQ(PictureFromSection(Shown(driver)), PictureFromSection(SourceImage));
     } else {
       EXPECT_EQ(SourceImage, source) << "a failed open changes nothing";
       EXPECT_EQ(Shown(driver), shown);
@@ -171,7 +172,7 @@ class LongSessionTest : public LeakCheckedTest {
   // Watermark or ApplySkin, whose second file dialog gets `answer`.
   void SecondImageCommand(DialogDriver& driver, int id, Answer answer) {
     const HBITMAP shown = Shown(driver);
-    const Pixels before = ReadPixels(shown);
+    const Picture before = PictureFromSection(shown);
     const int calls = chooserCalls_;
     next_ = answer;
     driver.Click(id);
@@ -182,7 +183,7 @@ class LongSessionTest : public LeakCheckedTest {
     EXPECT_EQ(chooserCalls_, calls + 1);
     if (!Loads(answer)) {
       EXPECT_EQ(Shown(driver), shown) << "a cancelled second image leaves the picture";
-      EXPECT_EQ(ReadPixels(Shown(driver)), before);
+      EXPECT_EQ(PictureFromSection(Shown(driver)), before);
     }
   }
 
@@ -199,7 +200,7 @@ class LongSessionTest : public LeakCheckedTest {
     if (SourceImage == nullptr) return;
     EXPECT_NE(Shown(driver), shown) << "every effect shows a new image";
     if (id == IDC_INVERT) {
-      EXPECT_EQ(ReadPixels(Shown(driver)), Inverted(ReadPixels(SourceImage)));
+      EXPECT_EQ(PictureFromSection(Shown(driver)), Inverted(PictureFromSection(SourceImage)));
     }
   }
 
@@ -217,7 +218,7 @@ class LongSessionTest : public LeakCheckedTest {
     }
     EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), std::to_string(position));
     if (code == TB_ENDTRACK || RealTime(driver))
-      EXPECT_EQ(ReadPixels(Shown(driver)), Thresholded(ReadPixels(SourceImage), position));
+      EXPECT_EQ(PictureFromSection(Shown(driver)), Thresholded(PictureFromSection(SourceImage), position));
     else
       EXPECT_EQ(Shown(driver), shown) << "without real time the picture waits for the end";
   }
@@ -229,7 +230,7 @@ class LongSessionTest : public LeakCheckedTest {
     for (int& x : xs) x = static_cast<int>(random() % static_cast<unsigned>(width));
     driver.DragThumb(IDC_THRESHOLD, xs);
     if (CurrentImage != nullptr) {
-      EXPECT_EQ(ReadPixels(Shown(driver)), Thresholded(ReadPixels(SourceImage), bar.position()));
+      EXPECT_EQ(PictureFromSection(Shown(driver)), Thresholded(PictureFromSection(SourceImage), bar.position()));
     }
   }
 

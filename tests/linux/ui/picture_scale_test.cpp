@@ -17,6 +17,7 @@
 #include "tests/linux/ui/recording_procedure.h"
 #include "tests/linux/ui/test_images.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 namespace {
@@ -74,7 +75,7 @@ class PictureScaleTest : public LeakCheckedTest {
   }
 
   // Top-left device pixel of a bitmap centred in the device pixels the area touches.
-  QPoint Origin(const Pixels& bitmap) const {
+  QPoint Origin(const Picture& bitmap) const {
     const QRect area = OnDevice(picture_->clientRect()).Touched();
     return area.topLeft() + QPoint(area.width() / 2 - bitmap.width / 2, area.height() / 2 - bitmap.height / 2);
   }
@@ -96,7 +97,7 @@ TEST_F(PictureScaleTest, EveryDevicePixelOfTheAreaShowsOneBitmapPixelCentredOrTh
       HBITMAP bitmap = RandomSection(size.width(), size.height(), false, random);
       ASSERT_NE(bitmap, nullptr);
       SendMessageA(driver.Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-      const Pixels pixels = ReadPixels(bitmap);
+      const Picture pixels = PictureFromSection(bitmap);
       const QImage screen = Screen();
       ASSERT_FALSE(screen.isNull());
       const QPoint origin = Origin(pixels);
@@ -127,10 +128,10 @@ TEST_F(PictureScaleTest, PartialRepaintsRedrawTheirDevicePixelsWithTheSameAlignm
     HBITMAP bitmap = RandomSection(area.width() + 5, area.height() + 5, false, random);
     ASSERT_NE(bitmap, nullptr);
     SendMessageA(driver.Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-    const Pixels before = ReadPixels(bitmap);
+    const Picture before = PictureFromSection(bitmap);
     ASSERT_FALSE(Screen().isNull());
     InvertColours(bitmap);
-    const Pixels after = ReadPixels(bitmap);
+    const Picture after = PictureFromSection(bitmap);
     // Damage at odd logical places: on a fractional scale their edges fall
     // inside device pixels; one crosses the sunken edge.
     const std::vector<QRect> damage = {QRect(37, 11, 25, 9), QRect(0, 50, 13, 7), QRect(101, 77, 1, 1)};

@@ -12,6 +12,7 @@
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/recording_procedure.h"
 #include "tests/linux/ui/test_images.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 namespace {
@@ -27,7 +28,7 @@ TEST(PicturePixelsTest, ReadsExactlyTheVisiblePixelsCentredByIntegerHalves) {
     const bool topDown = trial % 4 == 1;
     HBITMAP bitmap = RandomSection(w, h, topDown, random);
     ASSERT_NE(bitmap, nullptr);
-    const Pixels source = ReadPixels(bitmap);
+    const Picture source = PictureFromSection(bitmap);
     SCOPED_TRACE(::testing::Message() << w << "x" << h << " in " << client.width() << "x"
                                       << client.height() << (topDown ? " top-down" : ""));
 
@@ -91,7 +92,7 @@ TEST(PictureControlTest, ShowsTheBitmapCentredHandsBackThePreviousAndDrawsNothin
     EXPECT_EQ(SendMessageA(item, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(first)), 0);
     const QImage shown = picture.grab().toImage();
     const QRect client = picture.clientRect();
-    const Pixels pixels = ReadPixels(first);
+    const Picture pixels = PictureFromSection(first);
     const QPoint at = client.topLeft() + QPoint(client.width() / 2 - 4, client.height() / 2 - 2);
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 9; ++x)

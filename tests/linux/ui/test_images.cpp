@@ -31,22 +31,6 @@ HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random) {
   return bitmap;
 }
 
-Pixels ReadPixels(HBITMAP bitmap) {
-  DIBSECTION section{};
-  if (bitmap == nullptr || GetObjectA(bitmap, sizeof section, &section) != sizeof section ||
-      section.dsBm.bmBitsPixel != 32 || section.dsBm.bmBits == nullptr)
-    return {};
-  Pixels pixels{section.dsBm.bmWidth, section.dsBm.bmHeight, {}};
-  const bool topDown = section.dsBmih.biHeight < 0;
-  const auto* bits = static_cast<const unsigned char*>(section.dsBm.bmBits);
-  for (int y = 0; y < pixels.height; ++y) {
-    const int row = topDown ? y : pixels.height - 1 - y;
-    const auto* words = reinterpret_cast<const std::uint32_t*>(bits + row * section.dsBm.bmWidthBytes);
-    pixels.words.insert(pixels.words.end(), words, words + pixels.width);
-  }
-  return pixels;
-}
-
 std::uint32_t Gradient(int x, int y) {
   const std::uint32_t r = static_cast<std::uint32_t>(x * 7 + y) & 0xFF;
   const std::uint32_t g = static_cast<std::uint32_t>(y * 5 + 40) & 0xFF;

@@ -1,6 +1,6 @@
 // Test pictures: plain pixel grids in display order (row 0 at the top),
-// words 0x00RRGGBB, moved in and out of Dib32 surfaces and masks, so that
-// effects can be checked against models written over the grid.
+// moved in and out of Dib32 surfaces, masks and shown sections, so that
+// effects and the dialog can be checked against models written over the grid.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@ namespace varne::test {
 struct Picture {
   int width = 0;
   int height = 0;
-  std::vector<DWORD> pixels;  // display order, 0x00RRGGBB
+  std::vector<DWORD> pixels;  // display order; 0x00RRGGBB but from PictureFromSection
 
   Picture() = default;
   Picture(int w, int h, DWORD fill = 0) : width(w), height(h), pixels(std::size_t(w) * h, fill) {}
@@ -40,6 +40,10 @@ HBITMAP DibFromPicture(const Picture& picture);
 // The red, green and blue of every pixel of a Dib32; the fourth byte after
 // a raster operation is the platform's, so it is cleared.
 Picture PictureFromDib(HBITMAP dib);
+
+// Every word of a 32-bpp DIB section, top-down or bottom-up, all four bytes
+// as stored; empty when `bitmap` is not one.
+Picture PictureFromSection(HBITMAP bitmap);
 
 // A w x h monochrome bitmap read back as 1 (white) and 0 (black) words.
 Picture PictureFromMask(HBITMAP mask, int w, int h);

@@ -1,4 +1,6 @@
-#include "tests/effects/raster/picture.h"
+#include "tests/support/picture.h"
+
+#include <algorithm>
 
 #include "image/dib32.h"
 
@@ -67,6 +69,22 @@ Picture PictureFromDib(HBITMAP dib) {
   for (int y = 0; y < picture.height; ++y) {
     const DWORD* row = memory.words + std::size_t(picture.height - 1 - y) * picture.width;
     for (int x = 0; x < picture.width; ++x) picture.at(x, y) = row[x] & 0x00FFFFFFu;
+  }
+  return picture;
+}
+
+Picture PictureFromSection(HBITMAP bitmap) {
+  DIBSECTION section{};
+  if (bitmap == nullptr || GetObjectA(bitmap, sizeof section, &section) != sizeof section ||
+      section.dsBm.bmBitsPixel != 32 || section.dsBm.bmBits == nullptr)
+    return {};
+  Picture picture(section.dsBm.bmWidth, section.dsBm.bmHeight);
+  const bool topDown = section.dsBmih.biHeight < 0;
+  const auto* bits = static_cast<const unsigned char*>(section.dsBm.bmBits);
+  for (int y = 0; y < picture.height; ++y) {
+    const int row = topDown ? y : picture.height - 1 - y;
+    const auto* words = reinterpret_cast<const DWORD*>(bits + std::size_t(row) * section.dsBm.bmWidthBytes);
+    std::copy(words, words + picture.width, picture.pixels.begin() + std::size_t(y) * picture.width);
   }
   return picture;
 }
