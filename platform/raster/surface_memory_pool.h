@@ -60,7 +60,7 @@ SurfaceMemoryPool& PixelMemory();
 // next command most likely takes (the largest held, as the copy of the
 // picture that every command starts with is its largest), if it is no
 // larger than kIdleKeepBytes, and nothing else; the allocator's free
-// memory goes back too. Run by the dialog layer on its own thread once no
+// memory goes back too. Run by the dialog layer on the dialog's thread once no
 // command or notification came for a few seconds (docs/surfaces.md).
 inline constexpr std::size_t kIdleKeepBytes = std::size_t{48} << 20;
 void GiveBackIdleMemory();
