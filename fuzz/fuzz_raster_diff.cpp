@@ -1,6 +1,7 @@
-// The raster layer against the brute-force model of raster_model.h: random
-// bitmaps of every depth and size, random origins, extents, colours and
-// raster codes for BitBlt, PatBlt, GetPixel and DrawStateA. After every
+// The raster layer against the brute-force model of
+// tests/support/raster_model.h: random bitmaps of every depth and size,
+// random origins, extents, colours and raster codes for BitBlt, PatBlt,
+// GetPixel and DrawStateA. After every
 // call the whole destination is compared with the model; any difference
 // aborts with a description of the call.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -13,15 +14,15 @@
 #include <vector>
 
 #include "fuzz/fuzz_report.h"
-#include "fuzz/raster_model.h"
 #include "platform/raster/live_objects.h"
 #include "platform/win32.h"
+#include "tests/support/raster_model.h"
 
 namespace {
 
 using varne::fuzz::Check;
-using varne::fuzz::ModelBitmap;
-using varne::fuzz::ModelDc;
+using varne::test::ModelBitmap;
+using varne::test::ModelDc;
 
 constexpr int kMaxSide = 300;
 
@@ -299,7 +300,7 @@ DWORD RandomRop(FuzzedDataProvider& input) {
 }
 
 // A 32-bpp section in the working layout 0x00RRGGBB.
-bool IsDib32(const varne::fuzz::ModelBitmap& bitmap) {
+bool IsDib32(const ModelBitmap& bitmap) {
   return !bitmap.monochrome && bitmap.bitsPerPixel == 32 && bitmap.masks[0] == 0x00FF0000 &&
          bitmap.masks[1] == 0x0000FF00 && bitmap.masks[2] == 0x000000FF;
 }
@@ -308,7 +309,7 @@ bool IsDib32(const varne::fuzz::ModelBitmap& bitmap) {
 // monochrome masks, from sources of every depth. How colours land in a
 // colour table or narrow masks (nearest entry, dithering, truncation) is
 // each platform's own choice; those destinations are exercised, not judged.
-bool IsComparedDestination(const varne::fuzz::ModelBitmap& bitmap) {
+bool IsComparedDestination(const ModelBitmap& bitmap) {
   return bitmap.monochrome || IsDib32(bitmap);
 }
 
@@ -365,7 +366,7 @@ void RunGetPixel(FuzzedDataProvider& input, Context* contexts, HDC released) {
   const int y = input.ConsumeBool() ? Coordinate(input) : input.ConsumeIntegralInRange(-1, kMaxSide);
   const COLORREF actual = GetPixel(choice < 2 ? contexts[choice].dc : released, x, y);
   const COLORREF expected =
-      choice < 2 ? varne::fuzz::ModelGetPixel(contexts[choice].model, x, y) : CLR_INVALID;
+      choice < 2 ? varne::test::ModelGetPixel(contexts[choice].model, x, y) : CLR_INVALID;
   if (actual != expected) {
     std::fprintf(stderr, "GetPixel(%d, %d, %d) = %08X, model %08X\n", choice, x, y, actual,
                  expected);
@@ -401,7 +402,7 @@ void RunDrawState(FuzzedDataProvider& input, Context* contexts, const Bitmap* im
         to.bitmap->model.At(column, row) = ActualRaw(to, column, row);
     return;
   }
-  varne::fuzz::ModelDrawDisabled(to.model, image->model, x, y, width, height,
+  varne::test::ModelDrawDisabled(to.model, image->model, x, y, width, height,
                                  GetSysColor(COLOR_3DHILIGHT), GetSysColor(COLOR_3DSHADOW));
   Compare(to, call);
 }

@@ -1,6 +1,6 @@
-// The test's own account of BitBlt, pixel by pixel, written from the
-// platform's documented rules and nothing in the layer: a truth-table
-// lookup for each bit, the depth conversions, and clipping to both bitmaps.
+// BitBlt calls on test surfaces, run on the platform and through the
+// per-pixel model of tests/support/raster_model.h, which shares nothing
+// with the layer.
 #pragma once
 
 #include <cstdint>
@@ -27,13 +27,8 @@ struct BlitCall {
   DcColours sourceColours;
 };
 
-// Bit b of the result is bit (P*4 + S*2 + D) of the code's index byte.
-std::uint32_t ModelRop(std::uint8_t index, std::uint32_t p, std::uint32_t s, std::uint32_t d);
-
-bool ModelUsesSource(std::uint8_t index);
-
 // The destination's values after the call, as the platform should leave
-// them. Only 32-bpp and mask destinations are modelled.
+// them.
 TestSurface ModelBlit(const TestSurface& destination, const TestSurface& source,
                       const BlitCall& call);
 

@@ -1,8 +1,8 @@
-#include "fuzz/raster_model.h"
+#include "tests/support/raster_model.h"
 
 #include <algorithm>
 
-namespace varne::fuzz {
+namespace varne::test {
 
 namespace {
 
@@ -240,4 +240,4 @@ void ModelDrawDisabled(ModelDc& destination, const ModelBitmap& image, std::int6
   paint(x, y, shadow);
 }
 
-}  // namespace varne::fuzz
+}  // namespace varne::test

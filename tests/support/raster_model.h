@@ -1,7 +1,7 @@
 // A brute-force, one-pixel-at-a-time model of the raster operations the
 // system relies on, written from the platform's documented behaviour and
-// sharing no code with the raster layer, so the differential fuzzer can
-// compare the two on random bitmaps.
+// sharing no code with the raster layer, so that the differential fuzzer
+// and the raster tests can compare the two on random bitmaps.
 //
 // Rules the model follows (where the platform leaves a choice, the rule the
 // system was built to):
@@ -24,7 +24,7 @@
 
 #include "platform/win32.h"
 
-namespace varne::fuzz {
+namespace varne::test {
 
 struct ModelBitmap {
   bool monochrome = false;  // CreateBitmap, not a DIB section
@@ -68,4 +68,4 @@ void ModelDrawDisabled(ModelDc& destination, const ModelBitmap& image, std::int6
                        std::int64_t y, int width, int height, COLORREF highlight,
                        COLORREF shadow);
 
-}  // namespace varne::fuzz
+}  // namespace varne::test
