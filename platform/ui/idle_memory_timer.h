@@ -3,8 +3,10 @@
 // live drag depends on; once the dialog has seen no command and no
 // trackbar notification for kIdleMilliseconds, that memory goes back to
 // the system (raster::GiveBackIdleMemory). The countdown runs on the
-// dialog's own thread and event loop, so it never meets a command half
-// way, and while the user works it is only restarted.
+// dialog's own thread and event loop, and while the user works it is only
+// restarted. It may run inside a command, while the command's own file
+// dialog waits for the user; that is safe, because only blocks that no
+// live surface holds are given back.
 #pragma once
 
 class QObject;
