@@ -50,7 +50,8 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, HWND dia
 DialogWindow::DialogWindow(const DialogTemplate& dialog, DLGPROC procedure, HWND owner)
     : QWidget(WidgetOf(owner), FrameFlags(dialog.style)),
       procedure_(procedure),
-      handle_(RegisterWindow(this, this, owner, 0)) {
+      handle_(RegisterWindow(this, this, owner, 0)),
+      idleMemoryTimer_(MakeIdleMemoryTimer(this)) {
   InstallControlAccessibility();
   setFont(DialogFont(dialog.fontPoints));
   units_ = BaseUnitsOf(font());
@@ -118,7 +119,7 @@ BOOL DialogWindow::End(INT_PTR result) {
 LRESULT DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (procedure_ == nullptr) return 0;
   const INT_PTR handled = procedure_(handle_, message, wParam, lParam);
-  if (message == WM_COMMAND || message == WM_HSCROLL) RestartIdleMemoryTimer(this);
+  if (message == WM_COMMAND || message == WM_HSCROLL) idleMemoryTimer_->start();
   // The default dialog procedure answers an unhandled close as the Cancel
   // button, posted, so it arrives only if the dialog is still running.
   if (message == WM_CLOSE && !handled) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -44,6 +45,7 @@ class DialogWindow : public QWidget, public MessageTarget {
   bool ended_ = false;
   INT_PTR result_ = 0;
   QEventLoop loop_;
+  QTimer* idleMemoryTimer_;  // owned as a child
 };
 
 }  // namespace varne::ui

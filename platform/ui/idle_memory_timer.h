@@ -10,12 +10,15 @@
 #pragma once
 
 class QObject;
+class QTimer;
 
 namespace varne::ui {
 
 inline constexpr int kIdleMilliseconds = 3000;
 
-// Starts the countdown of `dialog` again from the full time.
-void RestartIdleMemoryTimer(QObject* dialog);
+// The dialog's countdown, a child of `dialog` that goes with it; the dialog
+// starts it again from the full time (QTimer::start) at every command and
+// trackbar notification.
+QTimer* MakeIdleMemoryTimer(QObject* dialog);
 
 }  // namespace varne::ui
