@@ -21,15 +21,31 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VARNE_STAGE_DIR}
   COMMAND ${CMAKE_STRIP} --strip-all -o ${VARNE_STAGED_PROGRAM} $<TARGET_FILE:varne>
   COMMAND ${CMAKE_COMMAND} -E copy ${VARNE_README_FILE} ${VARNE_LICENSE_FILE} ${VARNE_STAGE_DIR}
+  # The zip records modes; the umask must not decide them.
+  COMMAND chmod 0755 ${VARNE_STAGED_PROGRAM}
+  COMMAND chmod 0644 ${VARNE_STAGE_DIR}/README.md ${VARNE_STAGE_DIR}/LICENSE
   DEPENDS varne ${VARNE_README_FILE} ${VARNE_LICENSE_FILE}
   COMMENT "Staging the stripped varne.exe"
   VERBATIM)
+
+# The zip's member times: the release's commit time, which scripts/package.sh
+# exports, else the earliest time a zip can hold. Zip times are local, hence
+# TZ=UTC. (zip: Debian package zip.)
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  # string(TIMESTAMP) reads SOURCE_DATE_EPOCH rather than the clock.
+  string(TIMESTAMP VARNE_ZIP_MTIME "%Y-%m-%d %H:%M:%S UTC" UTC)
+else()
+  set(VARNE_ZIP_MTIME "1980-01-01 00:00:00 UTC")
+endif()
 
 add_custom_command(
   OUTPUT ${VARNE_ZIP}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VARNE_DIST_DIR}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VARNE_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E tar cf ${VARNE_ZIP} --format=zip varne.exe README.md LICENSE
+  # Not cmake -E tar: it records each file's access and change times too.
+  # zip -X keeps only the DOS time and the mode; -D, no folder entries.
+  COMMAND touch -d "${VARNE_ZIP_MTIME}" varne.exe README.md LICENSE
+  COMMAND env TZ=UTC zip -X -D -q ${VARNE_ZIP} varne.exe README.md LICENSE
   WORKING_DIRECTORY ${VARNE_STAGE_DIR}
   DEPENDS ${VARNE_STAGED_PROGRAM} ${VARNE_STAGE_DIR}/README.md ${VARNE_STAGE_DIR}/LICENSE
   COMMENT "Packing ${VARNE_ZIP}"

@@ -12,7 +12,16 @@
 #     ends with 259 on WM_CLOSE (WINDOW_CHECK does that part);
 #  4. the registered quiet uninstall leaves no file, folder, shortcut or key;
 #  5. the same per-user (/CurrentUser): the user's own programs folder,
-#     HKCU, the user's Start menu, then the uninstall again.
+#     HKCU, the user's Start menu, then the uninstall again;
+#  6. per-machine and per-user side by side: uninstalling either leaves the
+#     other installed, registered and starting;
+#  7. installs into folder A then B: A's uninstaller removes A's files only,
+#     keeping B's entry and shortcut and a file the user put in A; B's
+#     entry counts only Varne's files;
+#  8. /D= into a folder of the user's files: refused (exit code 2), the
+#     files byte-identical, nothing installed;
+#  9. a per-machine install asks Windows for the folder's permissions
+#     (Wine keeps none, so its trace of the call is what shows).
 set -u
 if [ -z "${DISPLAY:-}" ] && [ -z "${VARNE_WINE_XVFB:-}" ] && command -v xvfb-run >/dev/null; then
   VARNE_WINE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
@@ -100,9 +109,9 @@ check_install() {
   check "QuietUninstallString" same "$(value QuietUninstallString)" "\"$folder\\uninstall.exe\" /S"
   check "NoModify" same "$(value NoModify)" "0x1"
   check "NoRepair" same "$(value NoRepair)" "0x1"
-  # What the files take, in KiB as Apps & features expects it.
+  # What Varne's files take, in KiB as Apps & features expects it.
   local estimated=$(($(value EstimatedSize))) actual
-  actual=$(($(cat "$dir"/* | wc -c) / 1024))
+  actual=$(($(cd "$dir" && cat varne.exe README.md LICENSE uninstall.exe | wc -c) / 1024))
   check "EstimatedSize ${estimated} KiB for ${actual} KiB of files" \
     test "$estimated" -ge $((actual - 1)) -a "$estimated" -le $((actual + 1))
 }
@@ -130,13 +139,33 @@ check_uninstall() {
   check "no uninstall entry $hive\\$uninstall_key" key_absent "$hive\\$uninstall_key"
 }
 
+# wait_gone FILE: an uninstaller runs on from a copy after the started one
+# returned.
+wait_gone() {
+  for _ in $(seq 600); do
+    [ -e "$1" ] || return 0
+    sleep 0.1
+  done
+}
+starts() {  # starts FOLDER: its varne.exe opens SAMPLE and closes with 259
+  check "$1\varne.exe starts, opens a picture and closes with 259" \
+    win "$window_check" "$1\varne.exe" "$sample_windows"
+}
+
 echo "== $older_version, silently, into a folder of the user's choosing"
 check "the older installer succeeds" win "$older_setup" /S '/D=C:\Apps\Varne'
 read_key "HKLM\\$uninstall_key"
 check "the older version is registered" same "$(value DisplayVersion)" "$older_version"
 
 echo "== $version, silently, over it"
-check "the installer succeeds" win "$setup" /S
+# Wine keeps no permissions; its trace shows what the installer asked for.
+WINEDEBUG=-all,trace+advapi,trace+security "$wine_bin" "$setup" /S </dev/null >/dev/null 2>"$prefix/trace.txt"
+check "the installer succeeds" test $? -eq 0
+check "it asks for Administrators as owner, SYSTEM and Administrators full control, Users read and run, nothing inherited" \
+  grep -qF 'L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"' "$prefix/trace.txt"
+# 1 is a file object; -2147483643 is OWNER | DACL | PROTECTED_DACL.
+check "it sets them on the per-machine folder" \
+  grep -qF 'SetNamedSecurityInfoW L"C:\\Apps\\Varne" 1 -2147483643' "$prefix/trace.txt"
 check "nothing went to Program Files instead" absent "$prefix/drive_c/Program Files/Varne"
 check "no per-user entry beside the per-machine one" key_absent "HKCU\\$uninstall_key"
 check_install HKLM 'C:\Apps\Varne' "$common_menu"
@@ -150,6 +179,51 @@ check "the per-user install succeeds" win "$setup" /S /CurrentUser
 check "no per-machine entry" key_absent "HKLM\\$uninstall_key"
 check_install HKCU "$user_folder" "$user_menu"
 check_uninstall HKCU "$user_folder" "$user_menu"
+
+echo "== per machine and per user side by side"
+machine_folder='C:\Program Files\Varne'
+check "the per-machine install succeeds" win "$setup" /S /AllUsers
+check "the per-user install succeeds" win "$setup" /S /CurrentUser
+check_uninstall HKCU "$user_folder" "$user_menu"
+check_install HKLM "$machine_folder" "$common_menu"
+starts "$machine_folder"
+check "the per-user install succeeds again" win "$setup" /S /CurrentUser
+check_uninstall HKLM "$machine_folder" "$common_menu"
+check_install HKCU "$user_folder" "$user_menu"
+starts "$user_folder"
+check_uninstall HKCU "$user_folder" "$user_menu"
+
+echo "== into folder A, then into folder B"
+a_dir=$(unix_path 'C:\A\Varne')
+check "the install into A succeeds" win "$setup" /S '/D=C:\A\Varne'
+head -c 300000 /dev/urandom >"$a_dir/notes.bin"
+cp "$a_dir/notes.bin" "$prefix/notes.bin"
+check "the update of A in place succeeds" win "$setup" /S '/D=C:\A\Varne'
+# Its EstimatedSize must leave the user's file out.
+check_install HKLM 'C:\A\Varne' "$common_menu"
+check "the install into B succeeds" win "$setup" /S '/D=C:\B\Varne'
+check "A's uninstaller starts" win 'C:\A\Varne\uninstall.exe' /S
+wait_gone "$a_dir/uninstall.exe"
+for file in varne.exe README.md LICENSE uninstall.exe; do
+  check "no $file in A" absent "$a_dir/$file"
+done
+check "the user's file in A stays as it was" cmp -s "$a_dir/notes.bin" "$prefix/notes.bin"
+check_install HKLM 'C:\B\Varne' "$common_menu"
+starts 'C:\B\Varne'
+check_uninstall HKLM 'C:\B\Varne' "$common_menu"
+
+echo "== /D= into a folder of the user's files"
+work=$(unix_path 'C:\Work')
+mkdir -p "$work" "$prefix/work-before"
+printf 'my notes\n' >"$work/README.md"
+printf 'my licence\n' >"$work/LICENSE"
+cp -p "$work"/* "$prefix/work-before/"
+win "$setup" /S '/D=C:\Work'
+check "the installer refuses with exit code 2" test $? -eq 2
+check "the folder holds the user's files, byte for byte, and nothing else" \
+  diff -r "$prefix/work-before" "$work"
+check "no per-machine entry" key_absent "HKLM\\$uninstall_key"
+check "no per-user entry" key_absent "HKCU\\$uninstall_key"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

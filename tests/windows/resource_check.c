@@ -1,8 +1,9 @@
 /* resource_check PROGRAM VERSION: reads PROGRAM (varne.exe) the way Windows
  * does and checks what it carries: the manifest, as the system parses it
  * into an activation context; the icon Explorer shows; the version resource
- * against VERSION (x.y.z, from CMake); and that every DLL it imports is one
- * of the system's. One line per check; exit status 0 only if all pass.
+ * against VERSION (x.y.z, from CMake); that every DLL it imports is one
+ * of the system's; and that the loader may place it anywhere in the 64-bit
+ * address space (ASLR, high entropy) and never runs its data (DEP). One line per check; exit status 0 only if all pass.
  *
  * C, not C++: a small Win32 tool, and the shared suite gathers every .cpp
  * under tests/ into varne_tests. */
@@ -270,6 +271,15 @@ static void CheckImports(const BYTE* base) {
     Check(FALSE, "the program is a 64-bit PE image");
     return;
   }
+  const WORD traits = nt->OptionalHeader.DllCharacteristics;
+  Check((traits & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) != 0, "ASLR: the image may be moved (DYNAMIC_BASE)");
+  Check((traits & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA) != 0,
+        "ASLR with high entropy: anywhere in 64 bits (HIGH_ENTROPY_VA)");
+  Check((traits & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) != 0, "DEP: data never runs (NX_COMPAT)");
+  /* Without its relocations the loader cannot move the image after all. */
+  Check((nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED) == 0 &&
+            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size != 0,
+        "the stripped image keeps its relocations");
   const IMAGE_DATA_DIRECTORY* delayed =
       &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
   Check(delayed->Size == 0, "no delay-loaded DLLs");
