@@ -11,6 +11,9 @@ fi
 prefix=$1; shift
 mkdir -p "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine maps file names through the locale's character set: without a UTF-8
+# locale, a path outside ASCII cannot be made.
+export LC_ALL=C.UTF-8
 wine_bin=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 if [ ! -f "$prefix/system.reg" ]; then

@@ -21,8 +21,8 @@ if [ ${#need[@]} -gt 0 ]; then
     { apt-get update >/dev/null 2>&1 && apt-get install -y "${need[@]}" >/dev/null; }
 fi
 
-cmake --preset linux >/dev/null
-cmake --build build/linux --target varne >/dev/null
+cmake --preset app >/dev/null
+cmake --build build/app --target varne >/dev/null
 
 work=$(mktemp -d)
 if [ -z "$image" ]; then
@@ -42,7 +42,7 @@ trap cleanup EXIT
 start_virtual_display 97
 
 # Qt's own file dialog: the same on every machine, whatever the desktop.
-QT_QPA_PLATFORMTHEME= ./build/linux/app/varne &
+QT_QPA_PLATFORMTHEME= ./build/app/app/varne &
 pids+=($!)
 dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Varne$' | head -1)
 xdotool windowactivate --sync "$dialog" 2>/dev/null || true

@@ -1,5 +1,7 @@
 #include "tests/support/platform_quirks.h"
 
+#include <cstdlib>
+
 #include "platform/win32.h"
 
 namespace varne::test {
@@ -12,6 +14,11 @@ bool RunningOnWine() {
 #else
   return false;
 #endif
+}
+
+bool RunningUnderUserModeEmulation() {
+  const char* emulator = std::getenv("VARNE_USER_MODE_EMULATOR");
+  return emulator != nullptr && *emulator != '\0';
 }
 
 }  // namespace varne::test

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# check_fresh_root.sh RELEASE (bookworm or trixie): proves the README's two
+# commands on a Debian that holds nothing but a minimal root, as
+# `debootstrap --variant=minbase` makes it:
+#  1. a clean clone of this repository's committed main and ../shared are
+#     copied into a fresh RELEASE root, owned by an ordinary user who may
+#     use sudo (the one package added before the commands run);
+#  2. as that user, with an environment of PATH, HOME and DISPLAY only:
+#     `bash scripts/run.sh` on a virtual display with a window manager,
+#     both served from outside the root (the window "Varne" appears, Alt+F4
+#     ends it with status 3), then `bash scripts/test.sh`, which must end
+#     with status 0;
+#  3. the .deb that run made is installed with apt into a fresh root of the
+#     other release and started there the same way
+#     (tests/packaging/check_clean_install.sh).
+# Needs root, debootstrap, Xvfb, openbox and xdotool on this machine and the
+# network to Debian's archive; takes 20 to 40 minutes. Not part of the test
+# command: it makes roots of its own, which CI has no business making.
+# Everything it mounted and started is undone by its exit trap.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+release=${1:-}
+case "$release" in
+  bookworm) other=trixie ;;
+  trixie) other=bookworm ;;
+  *) echo "usage: $0 bookworm|trixie" >&2; exit 2 ;;
+esac
+[ "$(id -u)" -eq 0 ] || { echo "needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
+for tool in debootstrap Xvfb openbox xdotool git; do
+  command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 2; }
+done
+
+pids=()
+. "$repo/scripts/virtual_display.sh"
+. "$here/minimal_root.sh"
+trap release_minimal_roots EXIT
+
+failures=0
+step() {  # step WHAT COMMAND...: runs COMMAND, times it, reports its status
+  local started status
+  started=$(date +%s)
+  "${@:2}"
+  status=$?
+  echo "== $1: status $status, $(($(date +%s) - started)) s"
+  [ "$status" -eq 0 ] || failures=$((failures + 1))
+  return "$status"
+}
+
+started=$(date +%s)
+echo "== fresh $release root, $(date -u +%Y-%m-%dT%H:%MZ), main at $(git -C "$repo" rev-parse --short HEAD)"
+step "debootstrap --variant=minbase $release" make_minimal_root "$release" || exit 1
+chroot "$root" env DEBIAN_FRONTEND=noninteractive \
+  sh -c 'apt-get update -qq && apt-get install -y -qq --no-install-recommends sudo >/dev/null' ||
+  exit 1
+chroot "$root" useradd --create-home --shell /bin/bash person
+echo 'person ALL=(ALL) NOPASSWD: ALL' >"$root/etc/sudoers.d/person"
+chmod 0440 "$root/etc/sudoers.d/person"
+git clone --quiet "$repo" "$root/home/person/varne"
+cp -r "$repo/../shared" "$root/home/person/shared"
+chroot "$root" chown -R person:person /home/person
+echo "packages in the root: $(chroot "$root" dpkg-query -W | wc -l)"
+
+start_virtual_display 70
+as_person() {
+  chroot --userspec=person:person "$root" env -i PATH=/usr/local/bin:/usr/bin:/bin \
+    HOME=/home/person DISPLAY="$DISPLAY" "$@"
+}
+step "bash scripts/run.sh" varne_window_closes "run.sh in the $release root" \
+  as_person bash -c 'cd ~/varne && bash scripts/run.sh'
+step "bash scripts/test.sh" as_person bash -c 'cd ~/varne && bash scripts/test.sh' \
+  >"$root.test.log" 2>&1
+tail -40 "$root.test.log"
+mv "$root.test.log" "/var/tmp/varne-$release-test.log"
+echo "(the whole log: /var/tmp/varne-$release-test.log)"
+
+# Whatever the commands started must have ended with them.
+for link in /proc/[0-9]*/root; do
+  if [ "$(readlink "$link" 2>/dev/null)" = "$root" ]; then
+    pid=${link#/proc/}; pid=${pid%/root}
+    echo "FAIL: still running in the root: $pid $(tr '\0' ' ' <"/proc/$pid/cmdline")"
+    failures=$((failures + 1))
+    kill "$pid" 2>/dev/null
+  fi
+done
+
+deb=$(ls "$root"/home/person/varne/dist/varne_*_amd64.deb 2>/dev/null | head -1)
+if [ -n "$deb" ]; then
+  step "the $release package on $other" bash "$here/check_clean_install.sh" "$deb" "$other"
+else
+  echo "FAIL: the test command made no package"
+  failures=$((failures + 1))
+fi
+echo "== $failures failed; $(($(date +%s) - started)) s in all"
+[ "$failures" -eq 0 ]
