@@ -24,6 +24,7 @@ make_minimal_root() {
   local release=$1
   root=$(mktemp -d "/var/tmp/varne-$release-root.XXXXXX")
   roots+=("$root")
+  chmod 0755 "$root"  # it is the system's /: mktemp makes it 0700
   if ! debootstrap --variant=minbase "$release" "$root" "$(host_mirror)" >"$root.log" 2>&1; then
     tail -20 "$root.log"
     return 1
