@@ -25,14 +25,23 @@ class MemoryFile {
 
   // Replaces the whole contents; the path stays the same.
   void Write(const std::uint8_t* data, std::size_t size) {
-    Check(::ftruncate(fd_, 0) == 0, "the memory file can be emptied");
+    Resize(0);
+    WriteAt(0, data, size);
+  }
+
+  void WriteAt(std::size_t offset, const std::uint8_t* data, std::size_t size) {
     std::size_t written = 0;
     while (written < size) {
       const ssize_t put = ::pwrite(fd_, data + written, size - written,
-                                   static_cast<off_t>(written));
+                                   static_cast<off_t>(offset + written));
       Check(put > 0, "the memory file takes the input");
       written += static_cast<std::size_t>(put);
     }
+  }
+
+  // Cuts the file, or extends it with a hole that reads as zeros.
+  void Resize(std::size_t size) {
+    Check(::ftruncate(fd_, static_cast<off_t>(size)) == 0, "the memory file can be resized");
   }
 
   const char* Path() const { return path_.c_str(); }

@@ -1,26 +1,48 @@
 #!/usr/bin/env bash
 # fuzz.sh: builds the libFuzzer targets (preset `fuzz`: clang, ASan, UBSan)
 # and runs each in turn, one process at a time.
-#   --short   about 50 s a target, as the test command runs it
-#   --long    20 minutes a target (the default)
+#   --short        about 50 s a target, as the test command runs it
+#   --long [secs]  20 minutes a target (the default), or `secs` seconds
 # Targets may follow the option (fuzz_bmp_decoder, fuzz_load_and_effect,
-# fuzz_raster_diff); without them all three run.
+# fuzz_load_large_file, fuzz_raster_diff); without them all four run.
 # Seeds: the BMP corpus next to the repository, the regression files and
-# fuzz/corpus/<target>/. A run that crashes, leaks or finds a difference
-# from the model keeps its input in fuzz/corpus/ (regressions/ for files,
-# the target's own folder otherwise) and makes the script fail.
+# fuzz/corpus/<target>/. Inputs are at most 64 KiB, the loader's head, but
+# 1 MiB and 64 KiB for fuzz_load_large_file, which reads on past the head.
+# Every input runs under limits: 5 s, one allocation of at most the
+# surface cap (1 GiB) plus 64 MiB, 2 GiB resident in all. An input that
+# crashes, leaks, trips UBSan, finds a difference from the model, runs
+# past the time or breaks a memory limit is a finding: one input per
+# distinct fault is kept in fuzz/corpus/ (regressions/ for files, the
+# target's own folder otherwise) and the script fails.
 set -u
 cd "$(dirname "$0")/.."
 
+usage() { echo "usage: $0 [--short|--long [seconds]] [target...]" >&2; exit 2; }
 seconds=1200
 case "${1:---long}" in
   --short) seconds=50 ;;
-  --long) seconds=1200 ;;
-  *) echo "usage: $0 [--short|--long] [target...]" >&2; exit 2 ;;
+  --long)
+    if [[ "${2:-}" =~ ^[0-9]+$ ]]; then
+      seconds=$2
+      shift
+    fi
+    ;;
+  *) usage ;;
 esac
 shift $(($# > 0 ? 1 : 0))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_bmp_decoder fuzz_load_and_effect fuzz_raster_diff)
+[ ${#targets[@]} -gt 0 ] ||
+  targets=(fuzz_bmp_decoder fuzz_load_and_effect fuzz_load_large_file fuzz_raster_diff)
+
+# The limits follow the layer's surface cap: one section of exactly the cap
+# is legitimate, anything larger in one allocation is not, and a process
+# holding much more than the cap has lost track of memory.
+if ! grep -q 'kMaxSurfaceBytes = std::uint64_t{1} << 30;' platform/raster/surface_limits.h; then
+  echo "fuzz.sh: the surface cap in platform/raster/surface_limits.h changed; update the limits here" >&2
+  exit 1
+fi
+cap_mb=1024
+limits=(-timeout=5 -malloc_limit_mb=$((cap_mb + 64)) -rss_limit_mb=$((cap_mb * 2)))
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz.sh: clang++ is missing; install clang and libclang-rt-dev (Debian)" >&2
@@ -57,11 +79,14 @@ run_target() {
   local log=build/fuzz/$target.log
   mkdir -p "$work" "$artifacts" fuzz/corpus/regressions
   rm -f "$artifacts"/*
-  # fork=1 keeps fuzzing after a crash, so one finding does not hide the
-  # next; every finding still lands in the artifacts folder.
+  local max_len=65536
+  [ "$target" = fuzz_load_large_file ] && max_len=$(((1 << 20) + 65536))
+  # fork=1 with the ignore flags keeps fuzzing after a crash, a timeout or
+  # an out-of-memory, so one finding does not hide the next; each still
+  # leaves its input in the artifacts folder, and each counts below.
   # shellcheck disable=SC2046
   "build/fuzz/fuzz/$target" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
-    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -max_len=65536 \
+    -max_total_time="$seconds" "${limits[@]}" -max_len="$max_len" \
     -artifact_prefix="$artifacts/" -print_final_stats=1 \
     "$work" $(seeds_of "$target") >"$log" 2>&1
   local exit_code=$?
@@ -69,17 +94,18 @@ run_target() {
   summary=$(grep -E '^#[0-9]+: cov:' "$log" | tail -n 1)
   # One regression file per distinct fault: the first report line of a
   # replay (place and kind, without values) tells faults apart.
-  local findings=0 signatures="" slow=0
+  local findings=0 signatures=""
   for found in "$artifacts"/*; do
     [ -f "$found" ] || continue
-    # A slow input finished correctly, only past libFuzzer's ten seconds
-    # (a large picture in the sanitized build): noted, not a fault.
-    case "$(basename "$found")" in slow-unit-*) slow=$((slow + 1)); continue ;; esac
     findings=$((findings + 1))
+    # Replayed under the same limits, so a timeout or an out-of-memory
+    # reports itself again.
     local signature
-    signature=$("build/fuzz/fuzz/$target" "$found" 2>&1 |
-      grep -m 1 -E 'runtime error|ERROR: [A-Za-z]+Sanitizer|invariant broken' |
-      sed -E 's/(runtime error: [^:]*).*/\1/; s/ on address.*//; s/==[0-9]+==//')
+    signature=$("build/fuzz/fuzz/$target" "${limits[@]}" "$found" 2>&1 |
+      grep -m 1 -E 'runtime error|ERROR: [A-Za-z]+Sanitizer|ERROR: libFuzzer|invariant broken' |
+      sed -E 's/(runtime error: [^:]*).*/\1/; s/ on address.*//; s/==[0-9]+==//;
+              s/(libFuzzer: [a-z-]+).*/\1/')
+    [ -n "$signature" ] || signature="$(basename "$found" | cut -d- -f1) (does not reproduce alone)"
     case "$signatures" in *"|$signature|"*) continue ;; esac
     signatures="$signatures|$signature|"
     local name kept
@@ -89,7 +115,7 @@ run_target() {
     echo "  finding: $kept"
     echo "    $signature"
   done
-  echo "$target: ${summary:-no statistics (see $log)}; findings: $findings; slow inputs: $slow"
+  echo "$target: ${summary:-no statistics (see $log)}; findings: $findings"
   if [ "$findings" -gt 0 ]; then
     status=1
   elif [ "$exit_code" -ne 0 ] && [ -z "$summary" ]; then

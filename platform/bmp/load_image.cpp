@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "platform/bmp/bmp_decoder.h"
+#include "platform/bmp/load_limits.h"
 #include "platform/bmp/read_file_bytes.h"
 #include "platform/raster/gdi.h"
 #include "platform/raster/surface_limits.h"
@@ -13,16 +14,8 @@ namespace {
 
 using varne::bmp::BmpLayout;
 
-// Room for the largest pixel data a section may hold plus generous
-// headers, palette and gap; nothing past it is ever read.
-constexpr std::size_t kMaxFileBytes =
-    static_cast<std::size_t>(varne::raster::kMaxSurfaceBytes) + (std::size_t{1} << 20);
-
-// The head of a file holds its headers, masks and palette (at most 124 +
-// 14 + 12 + 1024 bytes). It is judged before anything else is read or
-// allocated, so a file that is no bitmap the loader takes costs one small
-// read, however large it is.
-constexpr std::size_t kHeadBytes = std::size_t{64} << 10;
+using varne::bmp::kHeadBytes;
+using varne::bmp::kMaxLoadedFileBytes;
 
 // A BITMAPINFO with room for the largest colour table (or the three masks
 // that take its place at 16 bpp).
@@ -75,7 +68,7 @@ HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int hei
       width != 0 || height != 0) {
     return nullptr;
   }
-  const auto file = varne::bmp::OpenedFile::Open(name, kMaxFileBytes);
+  const auto file = varne::bmp::OpenedFile::Open(name, kMaxLoadedFileBytes);
   if (!file) return nullptr;
   std::vector<std::uint8_t> head(std::min(file->size(), kHeadBytes));
   head.resize(file->ReadAt(0, head));

@@ -16,11 +16,21 @@ bool NamesRegularFile(const char* path) {
   return ::stat(path, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-// One read call moves at most this much: the kernel caps a call near
-// 2 GiB anyway, and a shorter one keeps a huge read interruptible.
-constexpr std::size_t kReadCallBytes = std::size_t{64} << 20;
+#if defined(VARNE_FUZZ_READ_CALL_BYTES)
+ReadCallObserver readCallObserver = nullptr;
+
+void AfterReadCall(std::size_t offset, ssize_t got) {
+  if (readCallObserver != nullptr) readCallObserver(offset, got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+#else
+void AfterReadCall(std::size_t, ssize_t) {}
+#endif
 
 }  // namespace
+
+#if defined(VARNE_FUZZ_READ_CALL_BYTES)
+void ObserveReadCalls(ReadCallObserver observer) { readCallObserver = observer; }
+#endif
 
 std::unique_ptr<OpenedFile> OpenedFile::Open(const char* path, std::size_t maxBytes) {
   // Opening is already an act on a FIFO (a writer waiting for a reader is
@@ -51,6 +61,7 @@ std::size_t OpenedFile::ReadAt(std::size_t offset, std::span<std::uint8_t> out) 
     const ssize_t got =
         ::pread(fd_, out.data() + filled, call, static_cast<off_t>(offset + filled));
     if (got < 0 && errno == EINTR) continue;
+    AfterReadCall(offset + filled, got);
     if (got <= 0) break;
     filled += static_cast<std::size_t>(got);
   }

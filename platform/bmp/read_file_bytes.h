@@ -13,6 +13,20 @@
 
 namespace varne::bmp {
 
+#if defined(VARNE_FUZZ_READ_CALL_BYTES)
+// The fuzz build splits reads into calls of this odd size, so that files
+// of a few hundred KiB already take the split path, and lets its target
+// act between two calls: it changes the file's size there, as another
+// program could at any moment.
+inline constexpr std::size_t kReadCallBytes = VARNE_FUZZ_READ_CALL_BYTES;
+using ReadCallObserver = void (*)(std::size_t offset, std::size_t got);
+void ObserveReadCalls(ReadCallObserver observer);
+#else
+// One read call moves at most this much: the kernel caps a call near
+// 2 GiB anyway, and a shorter one keeps a huge read interruptible.
+inline constexpr std::size_t kReadCallBytes = std::size_t{64} << 20;
+#endif
+
 // The regular file at a path, open for reading. Reads go straight into the
 // caller's memory (a section's rows), so the file is never held whole.
 class OpenedFile final : public ByteSource {
