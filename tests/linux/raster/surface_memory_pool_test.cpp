@@ -10,9 +10,13 @@
 #include "platform/raster/gdi.h"
 #include "platform/raster/live_objects.h"
 #include "platform/raster/surface_memory_pool.h"
+#include "tests/support/address_sanitizer.h"
+#include "tests/support/section_header.h"
 
 namespace varne::raster {
 namespace {
+
+BITMAPINFO Header32(LONG width, LONG height) { return varne::test::SectionHeader(width, height); }
 
 constexpr std::size_t kKiB = 1024;
 
@@ -105,8 +109,7 @@ TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
   // Released surfaces of 64, 16 and 4 MiB at 32 bpp.
   std::vector<HBITMAP> made;
   for (const LONG side : {4096, 2048, 1024}) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), side, side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const BITMAPINFO info = Header32(side, side);
     void* bits = nullptr;
     made.push_back(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     ASSERT_NE(made.back(), nullptr);
@@ -121,8 +124,7 @@ TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
   EXPECT_LE(pool.HeldBytes(), kIdleKeepBytes);
 
   // The next surface of the kept size takes it and reads as zeros.
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2048, 2048, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  const BITMAPINFO info = Header32(2048, 2048);
   void* bits = nullptr;
   const HBITMAP next = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   ASSERT_NE(next, nullptr);
@@ -130,16 +132,6 @@ TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
   EXPECT_TRUE(AllZero(static_cast<const std::uint8_t*>(bits), std::size_t{16} << 20));
   DeleteObject(next);
   EXPECT_EQ(CountLiveObjects(), before);
-}
-
-BITMAPINFO Header32(LONG width, LONG height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  return info;
 }
 
 TEST(SurfaceMemoryPool, ASectionMadeAfterReleasingOneOfItsSizeReadsAsZeros) {
@@ -207,6 +199,36 @@ TEST(SurfaceMemoryPool, ALargeWatermarksBlocksAreAllKeptForTheNextCall) {
   const std::vector<HBITMAP> again = makeAll();
   EXPECT_EQ(pool.HeldBytes(), held - bytes) << "every block is taken from the pool";
   for (const HBITMAP made : again) DeleteObject(made);
+}
+
+// A released section's memory stays allocated in the pool, so only the
+// pool can tell the sanitizer that a write through a kept pointer into it
+// is a use after release: at either end of the block and in between.
+TEST(SurfaceMemoryPoolDeathTest, AWriteIntoAReleasedSectionsPixelsIsReported) {
+  if (!varne::test::kAddressSanitizer) {
+    GTEST_SKIP() << "only AddressSanitizer sees writes into held blocks (sanitize preset)";
+  }
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const BITMAPINFO info = Header32(1024, 1024);  // 4 MiB: kept by the pool
+  const std::size_t bytes = std::size_t{1024} * 1024 * 4;
+  void* bits = nullptr;
+  const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(section, nullptr);
+  auto* const pixels = static_cast<volatile std::uint8_t*>(bits);
+  pixels[0] = 1;
+  pixels[bytes - 1] = 1;
+  ASSERT_TRUE(DeleteObject(section));
+  ASSERT_GE(PixelMemory().HeldBytes(), bytes) << "the released pixels are held, not freed";
+  for (const std::size_t at : {std::size_t{0}, bytes / 2 + 3, bytes - 1}) {
+    EXPECT_DEATH(pixels[at] = 0x5A, "use-after-poison") << "byte " << at;
+  }
+
+  // Handed out again, the same block is the new section's to write.
+  HBITMAP again = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(again, nullptr);
+  ASSERT_EQ(static_cast<void*>(const_cast<std::uint8_t*>(pixels)), bits);
+  std::memset(bits, 0x5A, bytes);
+  ASSERT_TRUE(DeleteObject(again));
 }
 
 }  // namespace
