@@ -1,5 +1,5 @@
 #include "app/commands.h"
-#include "app/main_dialog.h"
+#include "app/image_slots.h"
 #include "image/bitmap_loader.h"
 #include "image/dib32.h"
 

@@ -1,6 +1,6 @@
 // GrayScale, Invert and the trackbar's threshold.
 #include "app/commands.h"
-#include "app/main_dialog.h"
+#include "app/image_slots.h"
 #include "app/resources/resource.h"
 #include "effects/pixel/pixel_effects.h"
 

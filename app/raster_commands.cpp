@@ -1,6 +1,6 @@
 // Edges and Emboss: one image in, the platform's raster operations over it.
 #include "app/commands.h"
-#include "app/main_dialog.h"
+#include "app/image_slots.h"
 #include "effects/raster/raster_ops.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Watermark and ApplySkin: each asks for a second bitmap, which lives only
 // for the command.
 #include "app/commands.h"
-#include "app/main_dialog.h"
+#include "app/image_slots.h"
 #include "effects/raster/raster_ops.h"
 #include "image/bitmap_loader.h"
 #include "image/dib32.h"
