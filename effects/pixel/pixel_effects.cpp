@@ -1,6 +1,52 @@
 #include "effects/pixel/pixel_effects.h"
 
+#include <cstddef>
+
+#include "effects/pixel/pixel_loops.h"
 #include "image/dib32.h"
+
+namespace {
+
+// Each word replaced by what grey or threshold makes of its luma, through
+// the widest loop this processor runs; below the effects, with the word
+// makers' vector forms.
+void GreyWords(DWORD* words, std::size_t count);
+void LevelWords(DWORD* words, std::size_t count, DWORD limit, DWORD high, DWORD low);
+
+}  // namespace
+
+HBITMAP GrayScaleDib(HBITMAP image) {
+  Dib32Pixels pixels{};
+  if (!ReadDib32Pixels(image, &pixels)) return nullptr;
+  GdiFlush();
+  GreyWords(pixels.words, WordCount(pixels));
+  return image;
+}
+
+HBITMAP ThresholdDib(HBITMAP image, int t) {
+  Dib32Pixels pixels{};
+  if (!ReadDib32Pixels(image, &pixels)) return nullptr;
+  const bool inverted = t < 0;
+  // Negated in 64 bits so INT_MIN is safe; luma never exceeds 255, so any
+  // larger limit gives the same picture.
+  const long long magnitude = inverted ? -static_cast<long long>(t) : t;
+  const DWORD limit = magnitude > 255 ? 255u : static_cast<DWORD>(magnitude);
+  const DWORD high = inverted ? 0x000000u : 0xFFFFFFu;
+  const DWORD low = inverted ? 0xFFFFFFu : 0x000000u;
+  GdiFlush();
+  LevelWords(pixels.words, WordCount(pixels), limit, high, low);
+  return image;
+}
+
+HBITMAP InvertDib(HBITMAP image) {
+  Dib32Pixels pixels{};
+  if (!ReadDib32Pixels(image, &pixels)) return nullptr;
+  GdiFlush();
+  // Each channel complemented in its own place; the fourth byte is not a
+  // colour and is cleared like every computed pixel's.
+  RewriteWords(pixels.words, WordCount(pixels), [](DWORD word) { return ~word & 0x00FFFFFFu; });
+  return image;
+}
 
 namespace {
 
@@ -44,51 +90,10 @@ struct LevelOfLuma {
 #endif
 };
 
+void GreyWords(DWORD* words, std::size_t count) { RewriteWordsByLuma(words, count, GreyOfLuma{}); }
+
+void LevelWords(DWORD* words, std::size_t count, DWORD limit, DWORD high, DWORD low) {
+  RewriteWordsByLuma(words, count, LevelOfLuma{limit, high, low});
+}
+
 }  // namespace
-
-HBITMAP GrayScaleDib(HBITMAP image) {
-  Dib32Pixels pixels{};
-  if (!ReadDib32Pixels(image, &pixels)) return nullptr;
-  GdiFlush();
-  RewriteWordsByLuma(pixels.words, WordCount(pixels), GreyOfLuma{});
-  return image;
-}
-
-HBITMAP ThresholdDib(HBITMAP image, int t) {
-  Dib32Pixels pixels{};
-  if (!ReadDib32Pixels(image, &pixels)) return nullptr;
-  const bool inverted = t < 0;
-  // Negated in 64 bits so INT_MIN is safe; luma never exceeds 255, so any
-  // larger limit gives the same picture.
-  const long long magnitude = inverted ? -static_cast<long long>(t) : t;
-  const DWORD limit = magnitude > 255 ? 255u : static_cast<DWORD>(magnitude);
-  const LevelOfLuma level = inverted ? LevelOfLuma{limit, 0x000000u, 0xFFFFFFu}
-                                     : LevelOfLuma{limit, 0xFFFFFFu, 0x000000u};
-  GdiFlush();
-  RewriteWordsByLuma(pixels.words, WordCount(pixels), level);
-  return image;
-}
-
-HBITMAP InvertDib(HBITMAP image) {
-  Dib32Pixels pixels{};
-  if (!ReadDib32Pixels(image, &pixels)) return nullptr;
-  GdiFlush();
-  // Each channel complemented in its own place; the fourth byte is not a
-  // colour and is cleared like every computed pixel's.
-  RewriteWords(pixels.words, WordCount(pixels), [](DWORD word) { return ~word & 0x00FFFFFFu; });
-  return image;
-}
-
-bool CpuHasAvx2() {
-#if defined(VARNE_AVX2_PATH)
-  // The compiler's check covers the operating system saving the wide
-  // registers as well as the instructions themselves.
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-#else
-  return false;
-#endif
-}

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "effects/pixel/pixel_effects.h"
+#include "effects/pixel/pixel_loops.h"
 #include "tests/support/luma_model.h"
 
 namespace varne::test {
