@@ -30,3 +30,8 @@ bool ReadDib32Pixels(HBITMAP image, Dib32Pixels* pixels);
 inline std::size_t WordCount(const Dib32Pixels& pixels) {
   return static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height);
 }
+
+// The BITMAP part of any bitmap's record, a Dib32 or not (the mask effects
+// also read their inputs' sizes through it); false for none, a released
+// handle and anything that is not a bitmap.
+bool ReadBitmapRecord(HBITMAP bitmap, BITMAP* record);

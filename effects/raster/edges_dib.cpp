@@ -2,6 +2,7 @@
 #include "effects/raster/mask_work_set.h"
 #include "effects/raster/raster_codes.h"
 #include "effects/raster/raster_ops.h"
+#include "image/dib32.h"
 
 namespace {
 

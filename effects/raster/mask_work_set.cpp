@@ -28,15 +28,18 @@ void ReleaseMaskWorkSet(const MaskWorkSet& set) {
   if (set.lowerRimContext != nullptr) DeleteDC(set.lowerRimContext);
 }
 
-COLORREF BuildShapeMasks(const MaskWorkSet& set, int keyX, int keyY) {
+COLORREF BuildShapeMasks(const MaskWorkSet& set, HBITMAP shape, int keyX, int keyY) {
+  const HGDIOBJ previous = SelectObject(set.workContext, shape);
   const COLORREF key = GetPixel(set.workContext, keyX, keyY);
   SetBkColor(set.workContext, key);
   BuildKeyMask(set.workContext, set.maskContext, set.width, set.height, set.key);
+  SelectObject(set.workContext, previous);
   // The rims come from the key mask rather than from the shape: the same
   // bits, from one pass over the colour pixels instead of four or five.
-  SelectObject(set.workContext, set.key);
+  const HGDIOBJ previousForRims = SelectObject(set.workContext, set.key);
   BuildRimMasks(set.workContext, set.maskContext, set.width, set.height, set.upperLeftRim,
                 set.lowerRightRim);
+  SelectObject(set.workContext, previousForRims);
   return key;
 }
 
@@ -47,8 +50,4 @@ void PaintRims(const MaskWorkSet& set, int x, int y, COLORREF first, COLORREF se
                       set.height, first);
   PaintWhereMaskClear(set.workContext, x, y, set.maskContext, set.lowerRightRim, set.width,
                       set.height, second);
-}
-
-bool ReadBitmapRecord(HBITMAP bitmap, BITMAP* record) {
-  return GetObjectA(bitmap, sizeof(*record), record) == static_cast<int>(sizeof(*record));
 }

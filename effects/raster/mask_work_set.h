@@ -1,6 +1,6 @@
 // What the mask effects (Edges, Watermark, Skin) share: the memory contexts
-// and masks they create and release, the steps Watermark and Skin take
-// alike, and reading a bitmap's record.
+// and masks they create and release, and the steps Watermark and Skin take
+// alike.
 #pragma once
 
 #include "platform/win32.h"
@@ -26,17 +26,13 @@ bool CreateMaskWorkSet(HDC screen, int w, int h, bool lowerRimContext, MaskWorkS
 // Releasing none does nothing, so a partly created set goes the same way.
 void ReleaseMaskWorkSet(const MaskWorkSet& set);
 
-// The shape selected into the work context is read as a colour-keyed shape:
-// the pixel at (keyX, keyY) is the key. Builds the key mask and both rims
-// from it, leaves the key mask selected into the work context, and returns
-// the key colour.
-COLORREF BuildShapeMasks(const MaskWorkSet& set, int keyX, int keyY);
+// `shape` is read as a colour-keyed shape: its pixel at (keyX, keyY) is the
+// key. Builds the key mask and both rims from it and returns the key
+// colour; the work context holds what it held before, its background
+// colour set to the key.
+COLORREF BuildShapeMasks(const MaskWorkSet& set, HBITMAP shape, int keyX, int keyY);
 
 // Paints the upper-left rim in `first`, then the lower-right in `second`,
 // at (x, y) of the picture in the work context: where both mark a pixel,
 // the second colour wins.
 void PaintRims(const MaskWorkSet& set, int x, int y, COLORREF first, COLORREF second);
-
-// The BITMAP part of a bitmap's record; false for none, a released handle
-// and anything that is not a bitmap.
-bool ReadBitmapRecord(HBITMAP bitmap, BITMAP* record);

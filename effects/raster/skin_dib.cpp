@@ -46,14 +46,14 @@ HBITMAP SkinDib(HBITMAP shape, HBITMAP skin, int raised, COLORREF colourA, COLOR
   if (CreateMaskWorkSet(screen, w, h, false, &set)) result = CreateDib32(screen, w, h);
   ReleaseDC(nullptr, screen);
   if (result != nullptr) {
-    const HGDIOBJ previousSkin = SelectObject(set.inputContext, skin);
-    const HGDIOBJ previousWork = SelectObject(set.workContext, shape);
     // An image smaller than the sample position has no pixel there; its
     // nearest pixel stands in, rather than the invalid colour GetPixel gives
     // outside a bitmap.
-    const COLORREF key = BuildShapeMasks(set, std::min(kKeyColumn, w - 1), std::min(kKeyRow, h - 1));
+    const COLORREF key =
+        BuildShapeMasks(set, shape, std::min(kKeyColumn, w - 1), std::min(kKeyRow, h - 1));
 
-    SelectObject(set.workContext, result);
+    const HGDIOBJ previousWork = SelectObject(set.workContext, result);
+    const HGDIOBJ previousSkin = SelectObject(set.inputContext, skin);
     TileSkin(set.workContext, w, h, set.inputContext, skinRecord.bmWidth, skinRecord.bmHeight);
     SelectObject(set.inputContext, previousSkin);
 

@@ -20,12 +20,11 @@ HBITMAP WatermarkDib(HBITMAP mark, HBITMAP target, int raised, int x, int y, COL
   }
   ReleaseDC(nullptr, screen);
   if (result != nullptr) {
-    const HGDIOBJ previousTarget = SelectObject(set.inputContext, target);
-    const HGDIOBJ previousWork = SelectObject(set.workContext, mark);
     // The mark's top-left pixel as displayed is its background.
-    BuildShapeMasks(set, 0, 0);
+    BuildShapeMasks(set, mark, 0, 0);
 
-    SelectObject(set.workContext, result);
+    const HGDIOBJ previousWork = SelectObject(set.workContext, result);
+    const HGDIOBJ previousTarget = SelectObject(set.inputContext, target);
     BitBlt(set.workContext, 0, 0, targetRecord.bmWidth, targetRecord.bmHeight, set.inputContext,
            0, 0, SRCCOPY);
     SelectObject(set.inputContext, previousTarget);
