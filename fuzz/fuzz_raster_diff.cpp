@@ -16,7 +16,9 @@
 #include "fuzz/fuzz_report.h"
 #include "platform/raster/live_objects.h"
 #include "platform/win32.h"
+#include "tests/support/dib_rows.h"
 #include "tests/support/raster_model.h"
+#include "tests/support/section_header.h"
 
 namespace {
 
@@ -61,27 +63,11 @@ struct Bitmap {
   std::size_t rowBytes = 0;
 };
 
-std::size_t DibRowBytes(int width, int bitsPerPixel) {
-  return (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 31) / 32 * 4;
-}
-
 std::uint32_t ReadDibPixel(const Bitmap& bitmap, int x, int y) {
   const ModelBitmap& m = bitmap.model;
   const int memoryRow = m.topDown ? y : m.height - 1 - y;
   const std::uint8_t* row = bitmap.bits + static_cast<std::size_t>(memoryRow) * bitmap.rowBytes;
-  const auto at = static_cast<std::size_t>(x);
-  switch (m.bitsPerPixel) {
-    case 1: return (row[at / 8] >> (7 - at % 8)) & 1;
-    case 4: return (row[at / 2] >> (at % 2 ? 0 : 4)) & 0xF;
-    case 8: return row[at];
-    case 16: return row[2 * at] | (row[2 * at + 1] << 8);
-    case 24: return row[3 * at] | (row[3 * at + 1] << 8) | (std::uint32_t{row[3 * at + 2]} << 16);
-    default: {
-      std::uint32_t word;
-      std::memcpy(&word, row + 4 * at, 4);
-      return word;
-    }
-  }
+  return varne::test::RowValue(row, m.bitsPerPixel, x);
 }
 
 // Contiguous, disjoint channel masks of 1 to `widest` bits within `depth`.
@@ -119,11 +105,6 @@ std::array<std::uint32_t, 3> RandomMasks(FuzzedDataProvider& input, int depth, i
   return masks;
 }
 
-struct DibInfo {
-  BITMAPINFOHEADER header;
-  RGBQUAD colours[256];
-};
-
 bool MakeDib(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
   static constexpr int kDepths[] = {1, 4, 8, 16, 24, 32};
   ModelBitmap& m = bitmap.model;
@@ -133,7 +114,7 @@ bool MakeDib(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
   m.width = empty ? 0 : input.ConsumeIntegralInRange(1, kMaxSide);
   m.height = input.ConsumeIntegralInRange(empty ? 0 : 1, kMaxSide);
   m.topDown = input.ConsumeBool();
-  DibInfo info{};
+  varne::test::SectionHeaderWithColours info{};
   info.header.biSize = sizeof(BITMAPINFOHEADER);
   info.header.biWidth = m.width;
   info.header.biHeight = m.topDown ? -m.height : m.height;
@@ -179,7 +160,7 @@ bool MakeDib(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
   }
   Check(bitmap.handle != nullptr && bits != nullptr, "a DIB section of a valid format is made");
   bitmap.bits = static_cast<std::uint8_t*>(bits);
-  bitmap.rowBytes = DibRowBytes(m.width, m.bitsPerPixel);
+  bitmap.rowBytes = varne::test::BmpRowBytes(m.width, m.bitsPerPixel);
   for (std::size_t i = 0; i < bitmap.rowBytes * static_cast<std::size_t>(m.height); ++i) {
     bitmap.bits[i] = static_cast<std::uint8_t>(noise.Next());
   }
@@ -195,8 +176,7 @@ bool MakeMonochrome(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) 
   m.monochrome = true;
   m.width = input.ConsumeIntegralInRange(1, kMaxSide);
   m.height = input.ConsumeIntegralInRange(1, kMaxSide);
-  // CreateBitmap takes rows padded to 16 bits, most significant bit first.
-  const std::size_t rowBytes = (static_cast<std::size_t>(m.width) + 15) / 16 * 2;
+  const std::size_t rowBytes = varne::test::MonochromeRowBytes(m.width);
   std::vector<std::uint8_t> bits(rowBytes * static_cast<std::size_t>(m.height));
   for (auto& byte : bits) byte = static_cast<std::uint8_t>(noise.Next());
   bitmap.handle = CreateBitmap(m.width, m.height, 1, 1, bits.data());
@@ -204,8 +184,7 @@ bool MakeMonochrome(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) 
   m.raw.resize(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height));
   for (int y = 0; y < m.height; ++y) {
     for (int x = 0; x < m.width; ++x) {
-      m.At(x, y) = (bits[static_cast<std::size_t>(y) * rowBytes + static_cast<std::size_t>(x) / 8] >>
-                    (7 - x % 8)) & 1;
+      m.At(x, y) = varne::test::RowValue(&bits[static_cast<std::size_t>(y) * rowBytes], 1, x);
     }
   }
   return true;

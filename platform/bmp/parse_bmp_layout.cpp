@@ -4,6 +4,7 @@
 #include "platform/bmp/bmp_decoder.h"
 #include "platform/bmp/byte_cursor.h"
 #include "platform/bmp/channel_mask.h"
+#include "platform/raster/default_masks.h"
 #include "platform/raster/surface_limits.h"
 
 namespace varne::bmp {
@@ -15,7 +16,7 @@ constexpr std::uint32_t kCoreHeaderBytes = 12;
 constexpr std::uint32_t kInfoHeaderBytes = 40;
 constexpr std::uint32_t kAllowedHeaderBytes[] = {12, 40, 52, 56, 108, 124};
 
-constexpr std::array<std::uint32_t, 3> kDefault16Masks{0x7C00, 0x03E0, 0x001F};
+using varne::raster::kDefault16Masks;
 constexpr std::array<std::uint32_t, 3> kDefault32Masks{0x00FF0000, 0x0000FF00, 0x000000FF};
 
 // The info header's fields as stored, before any judgement.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/raster/default_masks.h"
 #include "platform/raster/surface_limits.h"
 #include "platform/raster/surface_memory_pool.h"
 
@@ -23,7 +24,7 @@ std::unique_ptr<std::uint8_t, FreeMemory> ZeroedMemory(std::uint64_t bytes) {
 bool ReadMasks(const BITMAPINFO& info, Surface& surface) {
   const BITMAPINFOHEADER& header = info.bmiHeader;
   if (header.biCompression == BI_RGB) {
-    if (header.biBitCount == 16) surface.masks = {0x7C00, 0x03E0, 0x001F};
+    if (header.biBitCount == 16) surface.masks = kDefault16Masks;
     if (header.biBitCount == 32) surface.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
     return true;
   }

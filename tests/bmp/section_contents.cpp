@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "tests/support/dib_rows.h"
+#include "tests/support/section_header.h"
+
 namespace varne::test {
 
 OwnedBitmap LoadBmpFile(const std::string& path) {
@@ -19,19 +22,10 @@ std::optional<DIBSECTION> DescribeSection(HBITMAP bitmap) {
 }
 
 std::uint32_t StoredValue(const DIBSECTION& section, int x, int y) {
-  const int bits = section.dsBm.bmBitsPixel;
   const int memoryRow = section.dsBm.bmHeight - 1 - y;
   const auto* row = static_cast<const std::uint8_t*>(section.dsBm.bmBits) +
                     static_cast<std::size_t>(memoryRow) * section.dsBm.bmWidthBytes;
-  if (bits < 8) {
-    const int perByte = 8 / bits;
-    const int shift = 8 - bits * (x % perByte + 1);
-    return (row[x / perByte] >> shift) & ((1u << bits) - 1);
-  }
-  std::uint32_t value = 0;
-  const int bytes = bits / 8;
-  for (int i = 0; i < bytes; ++i) value |= static_cast<std::uint32_t>(row[x * bytes + i]) << (8 * i);
-  return value;
+  return RowValue(row, section.dsBm.bmBitsPixel, x);
 }
 
 std::vector<std::uint32_t> DrawnColours(HBITMAP bitmap) {
@@ -40,16 +34,8 @@ std::vector<std::uint32_t> DrawnColours(HBITMAP bitmap) {
   const int width = description.bmWidth;
   const int height = description.bmHeight;
 
-  BITMAPINFO info;
-  std::memset(&info, 0, sizeof info);
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const HBITMAP target = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HBITMAP target = CreateSection32(width, height, &bits);
   if (target == nullptr) return {};
 
   const HDC sourceDc = CreateCompatibleDC(nullptr);

@@ -2,18 +2,12 @@
 
 #include <cstring>
 
+#include "tests/support/dib_rows.h"
+#include "tests/support/section_header.h"
+
 namespace varne::test {
 
 namespace {
-
-struct InfoWithColours {
-  BITMAPINFOHEADER header;
-  RGBQUAD colours[256];
-};
-
-std::size_t DibRowBytes(int width, int bits) {
-  return (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
-}
 
 std::uint32_t Random32(std::mt19937& random) { return static_cast<std::uint32_t>(random()); }
 
@@ -28,25 +22,10 @@ std::uint32_t RandomValue(std::mt19937& random, Depth depth,
   }
 }
 
-void WriteDibValue(std::uint8_t* row, Depth depth, int x, std::uint32_t value) {
-  const std::size_t at = static_cast<std::size_t>(x);
-  switch (depth) {
-    case Depth::kDib1: row[at / 8] |= static_cast<std::uint8_t>(value << (7 - at % 8)); return;
-    case Depth::kDib4: row[at / 2] |= static_cast<std::uint8_t>(value << (at % 2 ? 0 : 4)); return;
-    case Depth::kDib8: row[at] = static_cast<std::uint8_t>(value); return;
-    case Depth::kDib24:
-      row[3 * at] = static_cast<std::uint8_t>(value);
-      row[3 * at + 1] = static_cast<std::uint8_t>(value >> 8);
-      row[3 * at + 2] = static_cast<std::uint8_t>(value >> 16);
-      return;
-    default: std::memcpy(row + 4 * at, &value, 4); return;
-  }
-}
-
 std::uint8_t* DibRow(void* bits, const TestSurface& surface, int y) {
   const std::size_t memoryRow = surface.topDown ? y : surface.height - 1 - y;
   return static_cast<std::uint8_t*>(bits) +
-         memoryRow * DibRowBytes(surface.width, BitsOf(surface.depth));
+         memoryRow * BmpRowBytes(surface.width, BitsOf(surface.depth));
 }
 
 }  // namespace
@@ -98,17 +77,14 @@ TestSurface RandomSurface(std::mt19937& random, Depth depth, int width, int heig
 
 HBITMAP CreatePlatformBitmap(const TestSurface& surface) {
   if (surface.depth == Depth::kMask) {
-    // CreateBitmap rows are padded to 16 bits, most significant bit first.
-    const std::size_t rowBytes = (static_cast<std::size_t>(surface.width) + 15) / 16 * 2;
+    const std::size_t rowBytes = MonochromeRowBytes(surface.width);
     std::vector<std::uint8_t> bits(rowBytes * surface.height, 0);
     for (int y = 0; y < surface.height; ++y) {
-      for (int x = 0; x < surface.width; ++x) {
-        if (surface.At(x, y)) bits[y * rowBytes + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-      }
+      for (int x = 0; x < surface.width; ++x) PutRowValue(&bits[y * rowBytes], 1, x, surface.At(x, y));
     }
     return CreateBitmap(surface.width, surface.height, 1, 1, bits.data());
   }
-  InfoWithColours info{};
+  SectionHeaderWithColours info{};
   info.header.biSize = sizeof(BITMAPINFOHEADER);
   info.header.biWidth = surface.width;
   info.header.biHeight = surface.topDown ? -surface.height : surface.height;
@@ -122,7 +98,7 @@ HBITMAP CreatePlatformBitmap(const TestSurface& surface) {
   if (bitmap == nullptr) return nullptr;
   for (int y = 0; y < surface.height; ++y) {
     for (int x = 0; x < surface.width; ++x) {
-      WriteDibValue(DibRow(bits, surface, y), surface.depth, x, surface.At(x, y));
+      PutRowValue(DibRow(bits, surface, y), BitsOf(surface.depth), x, surface.At(x, y));
     }
   }
   return bitmap;

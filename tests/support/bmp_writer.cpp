@@ -98,8 +98,24 @@ std::vector<std::uint8_t> BuildBmp(const BmpFileRecipe& recipe) {
   return out;
 }
 
-std::size_t BmpRowBytes(std::int32_t width, int bitCount) {
-  return ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
+bool WriteBmpRows(const std::string& path, const BmpFileRecipe& recipe,
+                  const std::function<void(int stored, std::uint8_t* row)>& packRow) {
+  const std::size_t rowBytes = BmpRowBytes(recipe.width, recipe.bitCount);
+  const int rows = recipe.height < 0 ? -recipe.height : recipe.height;
+  const std::size_t pixelBytes = rowBytes * static_cast<std::size_t>(rows);
+  BmpFileRecipe headers = recipe;
+  headers.pixels.clear();
+  if (!headers.imageBytes) headers.imageBytes = static_cast<std::uint32_t>(pixelBytes);
+  std::vector<std::uint8_t> bytes = BuildBmp(headers);
+  PatchU32(bytes, 2, static_cast<std::uint32_t>(bytes.size() + pixelBytes));
+  std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::vector<std::uint8_t> row(rowBytes, 0);
+  for (int stored = 0; stored < rows && file; ++stored) {
+    packRow(stored, row.data());
+    file.write(reinterpret_cast<const char*>(row.data()), static_cast<std::streamsize>(rowBytes));
+  }
+  return static_cast<bool>(file);
 }
 
 std::vector<std::uint8_t> PackRows(std::int32_t width, std::int32_t height, int bitCount,
@@ -110,19 +126,7 @@ std::vector<std::uint8_t> PackRows(std::int32_t width, std::int32_t height, int 
   for (int stored = 0; stored < height; ++stored) {
     const int y = topDown ? stored : height - 1 - stored;
     std::uint8_t* row = out.data() + rowBytes * stored;
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t value = valueAt(x, y);
-      if (bitCount < 8) {
-        const int perByte = 8 / bitCount;
-        const int shift = 8 - bitCount * (x % perByte + 1);  // leftmost pixel in the high bits
-        row[x / perByte] |= static_cast<std::uint8_t>((value & ((1u << bitCount) - 1)) << shift);
-      } else {
-        const int bytes = bitCount / 8;
-        for (int i = 0; i < bytes; ++i) {
-          row[x * bytes + i] = static_cast<std::uint8_t>(value >> (8 * i));
-        }
-      }
-    }
+    for (int x = 0; x < width; ++x) PutRowValue(row, bitCount, x, valueAt(x, y));
   }
   return out;
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/dib_rows.h"
+
 namespace varne::test {
 
 inline constexpr std::uint32_t kBmpRgb = 0;
@@ -53,8 +55,13 @@ struct BmpFileRecipe {
 
 std::vector<std::uint8_t> BuildBmp(const BmpFileRecipe& recipe);
 
-// Bytes of one stored row, padded to 32 bits.
-std::size_t BmpRowBytes(std::int32_t width, int bitCount);
+// Writes the file `recipe` describes to `path` with its pixels streamed, so
+// that a file of any size needs one row in memory: `recipe.pixels` stays
+// empty, and `packRow(stored, row)` fills the pixels of each stored row in
+// file order (BmpRowBytes long; the padding stays zero). False if the file
+// cannot be written.
+bool WriteBmpRows(const std::string& path, const BmpFileRecipe& recipe,
+                  const std::function<void(int stored, std::uint8_t* row)>& packRow);
 
 // The uncompressed pixel data of a width x height image at `bitCount`
 // (1, 2, 4, 8: palette indices; 16 and 32: whole words; 24: 0x00RRGGBB),

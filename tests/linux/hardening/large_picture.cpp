@@ -1,5 +1,7 @@
 #include "tests/linux/hardening/large_picture.h"
 
+#include "tests/support/section_header.h"
+
 namespace varne::test {
 
 DWORD Hashed(std::int64_t x, std::int64_t y, std::uint32_t seed) {
@@ -12,15 +14,8 @@ DWORD Hashed(std::int64_t x, std::int64_t y, std::uint32_t seed) {
 }
 
 HBITMAP MakeLargeDib(int width, int height, const PixelAt& pixel) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HBITMAP section = CreateSection32(width, height, &bits);
   if (section == nullptr) return nullptr;
   auto* words = static_cast<DWORD*>(bits);
   for (std::int64_t y = 0; y < height; ++y) {

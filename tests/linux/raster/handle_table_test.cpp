@@ -7,19 +7,14 @@
 #include "platform/raster/gdi.h"
 #include "platform/raster/live_objects.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/section_header.h"
 
 namespace varne::raster {
 namespace {
 
 HBITMAP MakeDib(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* memory = nullptr;
-  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  return varne::test::CreateSection32(width, height, &memory);
 }
 
 // Every call that takes a handle, with `handle` in each handle position.

@@ -7,6 +7,7 @@
 #include "platform/raster/gdi.h"
 #include "platform/raster/live_objects.h"
 #include "platform/raster/surface_limits.h"
+#include "tests/support/section_header.h"
 
 namespace varne::raster {
 namespace {
@@ -44,22 +45,14 @@ TEST(SurfaceLimits, TotalIsCappedExactlyAtTheLimit) {
   EXPECT_FALSE(CheckedSurfaceBytes(INT64_MAX, INT64_MAX, 32));
 }
 
-BITMAPINFO Header(LONG width, LONG height, WORD bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = bits;
-  return info;
-}
+using varne::test::SectionHeader;
 
 TEST(SurfaceLimits, SurfacesBeyondTheCapAreNone) {
   const LiveObjects before = CountLiveObjects();
   void* memory = reinterpret_cast<void*>(1);
-  for (const BITMAPINFO& info : {Header(16384, 16385, 32), Header(INT_MAX, 1, 32),
-                                 Header(1, INT_MIN, 32), Header(INT_MAX, INT_MAX, 1),
-                                 Header(-4, 4, 32)}) {
+  for (const BITMAPINFO& info : {SectionHeader(16384, 16385), SectionHeader(INT_MAX, 1),
+                                 SectionHeader(1, INT_MIN), SectionHeader(INT_MAX, INT_MAX, 1),
+                                 SectionHeader(-4, 4)}) {
     EXPECT_EQ(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0), nullptr)
         << info.bmiHeader.biWidth << "x" << info.bmiHeader.biHeight;
     EXPECT_EQ(memory, nullptr);
