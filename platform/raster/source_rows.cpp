@@ -8,6 +8,7 @@
 
 #include "platform/raster/pixel_format.h"
 #include "platform/raster/prefetch_ahead.h"
+#include "platform/raster/widen_24_to_32.h"
 
 namespace varne::raster {
 
@@ -136,12 +137,7 @@ const std::uint32_t* SourceRows::Colour(int y, int x, int count) {
       for (int i = 0; i < count; ++i) out[i] = ReadRaw(source_, row, x + i);
       break;
     case ColourMode::kWiden24: {
-      // A 24-bit pixel's bytes are blue, green, red: the low three bytes of
-      // the 0x00RRGGBB word it becomes, so no colour is worked out.
-      const std::uint8_t* bytes = row + static_cast<std::size_t>(x) * 3;
-      for (int i = 0; i < count; ++i, bytes += 3) {
-        out[i] = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16;
-      }
+      Widen24To32(row + static_cast<std::size_t>(x) * 3, out, static_cast<std::size_t>(count));
       break;
     }
     case ColourMode::kLookup:
