@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# bench.sh [--quick | --memory | --peers]: builds the benchmarks (preset
-# bench), runs them at 12 and 64 megapixels, then the peer comparison on the
-# same picture and the resident-memory table at 64 megapixels, and prints
-# the tables. --quick runs the 12-megapixel set only (no memory table);
-# --memory runs the memory table only; --peers runs only the benchmarks the
-# peer table compares, then the peers, at both sizes.
+# bench.sh [--quick | --memory | --peers | --open]: builds the benchmarks
+# (preset bench), runs them at 12 and 64 megapixels, then the peer
+# comparison on the same picture, the resident-memory table at 64
+# megapixels and the open table, and prints the tables. --quick runs the
+# 12-megapixel set only (no memory or open table); --memory runs the memory
+# table and the open table; --peers runs only the benchmarks the peer table
+# compares, then the peers, at both sizes; --open runs the open table only
+# (first and later opens at 12 and 64 MP against OpenCV's imread, each from
+# fresh processes).
 # Environment: VARNE_BENCH_REPETITIONS (default 3), VARNE_BENCH_FILTER.
 set -eu
 cd "$(dirname "$0")/.."
@@ -35,7 +38,7 @@ fi
 cmake --preset bench >/dev/null
 targets=(varne_bench varne_write_bench_image varne_peer_libraries)
 if [ "$mode" != "--peers" ]; then
-  targets+=(varne_live_bench varne_memory_bench)
+  targets+=(varne_live_bench varne_memory_bench varne_open_bench)
 fi
 cmake --build build/bench --target "${targets[@]}" -j2
 
@@ -51,8 +54,24 @@ memory_table() {
     --bmp24 "$out/memory_24.bmp" --bmp8 "$out/memory_8.bmp" 2>/dev/null | tee "$out/memory.txt"
   rm -f "$out"/memory_*.bmp
 }
+# Opening 24-bit files at 12 and 64 MP: a fresh process's first open and
+# the later ones, the conversion against memcpy, the first command after
+# the idle step, and OpenCV's imread of the same files in the same rounds.
+open_table() {
+  ./build/bench/bench/varne_write_bench_image 4000 3000 "$out/open_4000x3000.bmp"
+  ./build/bench/bench/varne_write_bench_image 8000 8000 "$out/open_8000x8000.bmp"
+  /usr/bin/python3 bench/open_table.py --open-driver build/bench/bench/varne_open_bench \
+    --memory-driver build/bench/bench/varne_memory_bench \
+    --bmp "$out/open_4000x3000.bmp" --bmp "$out/open_8000x8000.bmp" 2>/dev/null | tee "$out/open.txt"
+  rm -f "$out"/open_*.bmp
+}
 if [ "$mode" = "--memory" ]; then
   memory_table
+  open_table
+  exit 0
+fi
+if [ "$mode" = "--open" ]; then
+  open_table
   exit 0
 fi
 sizes=("4000 3000" "8000 8000")
@@ -92,4 +111,5 @@ done
 rm -f "$out"/photo_*.bmp
 if [ "$mode" != "--quick" ] && [ "$mode" != "--peers" ]; then
   memory_table
+  open_table
 fi
