@@ -28,7 +28,9 @@ rm -f dist/varne_*.deb dist/varne-*-windows-x64.zip dist/varne-*-setup.exe dist/
 for tree in release release-arm64; do
   cmake --preset "$tree" >/dev/null
   cmake --build "build/$tree" -j "$jobs" --target varne varne_package_docs
-  (cd "build/$tree" && rm -rf dist && cpack -G DEB >/dev/null)
+  # CPack gives the .deb's own members the modes of its temporary files,
+  # which follow the umask; the install rules fix every other mode.
+  (cd "build/$tree" && rm -rf dist && umask 022 && cpack -G DEB >/dev/null)
   cp "build/$tree"/dist/varne_*.deb dist/
 done
 

@@ -53,7 +53,9 @@ modes=$(dpkg-deb --contents "$deb" | awk '
   $NF == "./usr/bin/varne" { if ($1 != "-rwxr-xr-x") print $1 " " $NF; next }
   $1 ~ /^d/ { if ($1 != "drwxr-xr-x") print $1 " " $NF; next }
   $1 != "-rw-r--r--" { print $1 " " $NF }')
-[ -z "$modes" ] && pass "modes and owners" || fail "unexpected modes or owners:"$'\n'"$modes"
+members=$(ar tv "$deb" | awk '$1 != "rw-r--r--" || $2 != "0/0" { print $1 " " $2 " " $NF }')
+[ -z "$members$modes" ] && pass "modes and owners" ||
+  fail "unexpected modes or owners:"$'\n'"$members$modes"
 
 # Errors and warnings fail; an accepted tag is overridden, with its reason,
 # in the one file that lists them.

@@ -8,7 +8,9 @@
 set -u
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /var/tmp/varne-reproducible.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+failures=0
+# Both trees stay for a look when the artefacts differ.
+trap '[ "$failures" -eq 0 ] && rm -rf "$work" || echo "the two builds are in $work"' EXIT
 
 build() {  # build FOLDER UMASK
   git clone --quiet "$repo" "$work/$1"
@@ -16,10 +18,9 @@ build() {  # build FOLDER UMASK
     { echo "FAIL: package.sh in $1 (umask $2)"; tail -20 "$work/$1.log"; return 1; }
   echo "built in $1 under umask $2 at $(date -u +%H:%M:%S)"
 }
-build first 022 || exit 1
-build second-build 002 || exit 1
+build first 022 || { failures=1; exit 1; }
+build second-build 002 || { failures=1; exit 1; }
 
-failures=0
 for artefact in $(cd "$work/first/dist" && ls); do
   if cmp -s "$work/first/dist/$artefact" "$work/second-build/dist/$artefact"; then
     echo "ok: $artefact is the same bytes"
