@@ -10,9 +10,10 @@
 #     both served from outside the root (the window "Varne" appears, Alt+F4
 #     ends it with status 3), then `bash scripts/test.sh`, which must end
 #     with status 0;
-#  3. the .deb that run made is installed with apt into a fresh root of the
-#     other release and started there the same way
-#     (tests/packaging/check_clean_install.sh).
+#  3. on bookworm, the .deb that run made is installed with apt into a
+#     fresh trixie root and started there the same way
+#     (tests/packaging/check_clean_install.sh): the package made on Debian
+#     12 serves both releases, one made on 13 needs 13's libraries.
 # Needs root, debootstrap, Xvfb, openbox and xdotool on this machine and the
 # network to Debian's archive; takes 20 to 40 minutes. Not part of the test
 # command: it makes roots of its own, which CI has no business making.
@@ -85,7 +86,12 @@ for link in /proc/[0-9]*/root; do
 done
 
 deb=$(ls "$root"/home/person/varne/dist/varne_*_amd64.deb 2>/dev/null | head -1)
-if [ -n "$deb" ]; then
+if [ "$release" = trixie ]; then
+  # What Debian 13 builds needs Debian 13's libraries (glibc 2.41, the
+  # 64-bit time_t renames): releases are built on Debian 12, whose package
+  # serves both.
+  echo "skip: a package built on Debian 13 is not meant for Debian 12"
+elif [ -n "$deb" ]; then
   step "the $release package on $other" bash "$here/check_clean_install.sh" "$deb" "$other"
 else
   echo "FAIL: the test command made no package"
