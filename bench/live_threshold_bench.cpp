@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdlib>
 
+#include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
 #include "bench/memcpy_reference.h"

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
 #include "platform/raster/surface_memory_pool.h"

@@ -4,8 +4,9 @@
 # The optimisation and debug-information choices stay the build type's,
 # and the source folder is not mapped to ".": the tests find their data
 # beside their sources through __FILE__, and the shipped program is
-# stripped and names no path of the build. Sanitizer and fuzzing builds keep their own instrumentation:
-# _FORTIFY_SOURCE's checked calls would hide reads and writes from ASan.
+# stripped and names no path of the build. Sanitizer and fuzzing builds
+# keep their own instrumentation: _FORTIFY_SOURCE's checked calls would
+# hide reads and writes from ASan.
 find_program(VARNE_DPKG_BUILDFLAGS dpkg-buildflags DOC "from the Debian package dpkg-dev")
 if(NOT VARNE_DPKG_BUILDFLAGS)
   message(FATAL_ERROR "dpkg-buildflags not found: install the Debian package dpkg-dev")

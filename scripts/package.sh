@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # package.sh: builds the release trees and writes what a user installs into
 # dist/: the Debian packages for amd64 and arm64, the Windows zip and the
-# Windows installer, and SHA256SUMS of them all. Installs the Debian packages it lacks, as the
-# other scripts do.
+# Windows installer, and SHA256SUMS of them all. Installs the Debian
+# packages it lacks, as the other scripts do.
 #
 # The artefacts are reproducible: built again from the same commit, in any
-# folder, at any time, under any umask, they are the same bytes. Every time
-# stamp in them is SOURCE_DATE_EPOCH, taken from the last commit's date when
+# folder, at any time, under any umask, they are the same bytes. Every file
+# time in them is SOURCE_DATE_EPOCH, taken from the last commit's date when
 # the caller has not set it (tests/packaging/check_reproducible.sh checks).
 set -eu
 cd "$(dirname "$0")/.."

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
 #include "platform/win32.h"

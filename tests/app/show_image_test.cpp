@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
 #include "image/dib32.h"

@@ -13,12 +13,6 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 deb=$(realpath "$1")
 release=${2:-bookworm}
-for tool in debootstrap Xvfb openbox xdotool; do
-  command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 2; }
-done
-
-pids=()
-. "$here/../../scripts/virtual_display.sh"
 . "$here/minimal_root.sh"
 trap release_minimal_roots EXIT
 

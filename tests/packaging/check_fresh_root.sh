@@ -28,12 +28,7 @@ case "$release" in
   *) echo "usage: $0 bookworm|trixie" >&2; exit 2 ;;
 esac
 [ "$(id -u)" -eq 0 ] || { echo "needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
-for tool in debootstrap Xvfb openbox xdotool git; do
-  command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 2; }
-done
-
-pids=()
-. "$repo/scripts/virtual_display.sh"
+command -v git >/dev/null || { echo "needs git" >&2; exit 2; }
 . "$here/minimal_root.sh"
 trap release_minimal_roots EXIT
 

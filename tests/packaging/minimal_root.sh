@@ -1,6 +1,8 @@
 # minimal_root.sh: sourced by the checks that prove the README and the
-# package on a Debian that holds nothing else. The caller keeps a `pids`
-# array of what it started and calls release_minimal_roots in its exit trap.
+# package on a Debian that holds nothing else. It ends the caller at once
+# when this machine lacks a tool the roots need, brings in
+# scripts/virtual_display.sh, and starts the `pids` array of what the
+# caller starts; the caller calls release_minimal_roots in its exit trap.
 #
 #   make_minimal_root RELEASE   a debootstrap minbase root of RELEASE, from the
 #                               mirror this machine's apt uses, with /proc,
@@ -11,6 +13,11 @@
 #                               window "Varne" on $DISPLAY, closes it with
 #                               Alt+F4 and checks the exit status 3 (259's
 #                               low byte); says "ok"/"FAIL" with WHAT
+for tool in debootstrap Xvfb openbox xdotool; do
+  command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 2; }
+done
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/virtual_display.sh"
+pids=()
 roots=()
 
 host_mirror() {

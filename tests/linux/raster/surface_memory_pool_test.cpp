@@ -16,7 +16,7 @@
 namespace varne::raster {
 namespace {
 
-BITMAPINFO Header32(LONG width, LONG height) { return varne::test::SectionHeader(width, height); }
+using varne::test::SectionHeader;
 
 constexpr std::size_t kKiB = 1024;
 
@@ -109,7 +109,7 @@ TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
   // Released surfaces of 64, 16 and 4 MiB at 32 bpp.
   std::vector<HBITMAP> made;
   for (const LONG side : {4096, 2048, 1024}) {
-    const BITMAPINFO info = Header32(side, side);
+    const BITMAPINFO info = SectionHeader(side, side);
     void* bits = nullptr;
     made.push_back(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     ASSERT_NE(made.back(), nullptr);
@@ -124,7 +124,7 @@ TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
   EXPECT_LE(pool.HeldBytes(), kIdleKeepBytes);
 
   // The next surface of the kept size takes it and reads as zeros.
-  const BITMAPINFO info = Header32(2048, 2048);
+  const BITMAPINFO info = SectionHeader(2048, 2048);
   void* bits = nullptr;
   const HBITMAP next = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   ASSERT_NE(next, nullptr);
@@ -136,7 +136,7 @@ TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
 
 TEST(SurfaceMemoryPool, ASectionMadeAfterReleasingOneOfItsSizeReadsAsZeros) {
   const LiveObjects before = CountLiveObjects();
-  const BITMAPINFO info = Header32(1024, 768);  // 3 MiB: large enough to be kept
+  const BITMAPINFO info = SectionHeader(1024, 768);  // 3 MiB: large enough to be kept
   const std::size_t bytes = 1024u * 768u * 4u;
   void* bits = nullptr;
   HBITMAP first = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -179,7 +179,7 @@ TEST(SurfaceMemoryPool, ALargeWatermarksBlocksAreAllKeptForTheNextCall) {
   const auto makeAll = [] {
     std::vector<HBITMAP> made;
     for (const WORD bitCount : {WORD{32}, WORD{32}, WORD{24}}) {
-      BITMAPINFO info = Header32(kSide, kSide);
+      BITMAPINFO info = SectionHeader(kSide, kSide);
       info.bmiHeader.biBitCount = bitCount;
       void* bits = nullptr;
       made.push_back(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -209,7 +209,7 @@ TEST(SurfaceMemoryPoolDeathTest, AWriteIntoAReleasedSectionsPixelsIsReported) {
     GTEST_SKIP() << "only AddressSanitizer sees writes into held blocks (sanitize preset)";
   }
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const BITMAPINFO info = Header32(1024, 1024);  // 4 MiB: kept by the pool
+  const BITMAPINFO info = SectionHeader(1024, 1024);  // 4 MiB: kept by the pool
   const std::size_t bytes = std::size_t{1024} * 1024 * 4;
   void* bits = nullptr;
   const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -4,6 +4,7 @@
 
 #include <QTest>
 
+#include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
 #include "effects/geometry/rotate_dib.h"

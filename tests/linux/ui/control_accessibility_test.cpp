@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
 #include "platform/ui/accessibility_announcements.h"

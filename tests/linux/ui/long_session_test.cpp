@@ -15,6 +15,7 @@
 #include <fstream>
 #include <random>
 
+#include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
 #include "platform/raster/live_objects.h"
