@@ -86,12 +86,21 @@ void RunMonochrome(Surface& destination, std::uint64_t pattern, const BlitArea& 
 void Run32(Surface& destination, std::uint32_t pattern, const BlitArea& area,
            SourceRows* sourceRows, bool upwards, std::uint8_t index) {
   const std::vector<std::uint32_t> noSource(static_cast<std::size_t>(area.width), 0);
+  // A SRCCOPY of a converted source (every 24-bit picture on its way in)
+  // writes the converted row in place: the same words the row buffer and
+  // CombineRow32 below would leave, one pass over the picture fewer.
+  // Converting means another format, so never the destination's memory.
+  const bool convertInPlace = sourceRows != nullptr && index == RopIndex(SRCCOPY);
   for (std::int64_t step = 0; step < area.height; ++step) {
     const std::int64_t row = RowAt(area, step, upwards);
+    auto* target = reinterpret_cast<std::uint32_t*>(destination.Row(area.y + row)) + area.x;
+    if (convertInPlace &&
+        sourceRows->ColourInto(Int(area.sourceY + row), Int(area.sourceX), Int(area.width), target)) {
+      continue;
+    }
     const std::uint32_t* source =
         sourceRows ? sourceRows->Colour(Int(area.sourceY + row), Int(area.sourceX), Int(area.width))
                    : noSource.data();
-    auto* target = reinterpret_cast<std::uint32_t*>(destination.Row(area.y + row)) + area.x;
     CombineRow32(index, pattern, source, target, static_cast<std::size_t>(area.width));
   }
 }

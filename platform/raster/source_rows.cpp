@@ -117,12 +117,17 @@ SourceRows::SourceRows(const Surface& source, COLORREF sourceBackground,
 }
 
 const std::uint32_t* SourceRows::Colour(int y, int x, int count) {
-  const std::uint8_t* row = source_.Row(y);
   if (colourMode_ == ColourMode::kDirect) {
-    return reinterpret_cast<const std::uint32_t*>(row) + x;
+    return reinterpret_cast<const std::uint32_t*>(source_.Row(y)) + x;
   }
   colourRow_.resize(static_cast<std::size_t>(count));
-  std::uint32_t* out = colourRow_.data();
+  ColourInto(y, x, count, colourRow_.data());
+  return colourRow_.data();
+}
+
+bool SourceRows::ColourInto(int y, int x, int count, std::uint32_t* out) {
+  if (colourMode_ == ColourMode::kDirect) return false;
+  const std::uint8_t* row = source_.Row(y);
   switch (colourMode_) {
     case ColourMode::kExpandMono: {
       const std::int64_t words = static_cast<std::int64_t>(source_.rowBytes / 8);
@@ -149,7 +154,7 @@ const std::uint32_t* SourceRows::Colour(int y, int x, int count) {
       }
       break;
   }
-  return out;
+  return true;
 }
 
 const std::uint64_t* SourceRows::Bits(int y, int x, int count, int offset) {

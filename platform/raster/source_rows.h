@@ -28,6 +28,12 @@ class SourceRows {
   // count pixels from (x, y) of the source, as destination raw values.
   const std::uint32_t* Colour(int y, int x, int count);
 
+  // The same values written into `out`, for a caller that takes them as
+  // they are (a SRCCOPY): a converted row then lands in place without a
+  // pass through the row buffer. False, writing nothing, where Colour
+  // would hand out the source's own memory; `out` must not overlap it.
+  bool ColourInto(int y, int x, int count, std::uint32_t* out);
+
   // For a monochrome destination: bit j of the returned words (bit j % 64
   // of word j / 64) is the source pixel x + j - offset, for j in
   // [offset, offset + count).
