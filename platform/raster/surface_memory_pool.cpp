@@ -79,20 +79,45 @@ SurfaceMemoryPool::~SurfaceMemoryPool() {
 }
 
 std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
-  for (std::size_t i = blocks_.size(); i-- > 0;) {
-    if (blocks_[i].bytes != bytes) continue;
-    std::uint8_t* memory = blocks_[i].memory;
-    blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(i));
-    heldBytes_ -= bytes;
-    MarkInUse(memory, bytes);
-    if (bytes >= limits_.streamingClearBytes) {
-      ClearBypassingCache(memory, bytes);
-    } else {
-      std::memset(memory, 0, bytes);
+  const std::size_t i = HeldBlockFor(bytes);
+  if (i == blocks_.size()) return NewZeroed(bytes);
+  Block block = blocks_[i];
+  blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(i));
+  heldBytes_ -= block.bytes;
+  MarkInUse(block.memory, block.bytes);
+  if (block.bytes != bytes) {
+    // glibc moves a mapping of this size with mremap: the touched pages go
+    // along, only the difference is mapped fresh or returned.
+    void* resized = std::realloc(block.memory, bytes);
+    if (resized == nullptr) {
+      std::free(block.memory);
+      return NewZeroed(bytes);
     }
-    return memory;
+    block.memory = static_cast<std::uint8_t*>(resized);
   }
-  return NewZeroed(bytes);
+  if (bytes >= limits_.streamingClearBytes) {
+    ClearBypassingCache(block.memory, bytes);
+  } else {
+    std::memset(block.memory, 0, bytes);
+  }
+  return block.memory;
+}
+
+std::size_t SurfaceMemoryPool::HeldBlockFor(std::size_t bytes) const {
+  std::size_t nearest = blocks_.size();
+  std::size_t nearestGap = 0;
+  for (std::size_t i = blocks_.size(); i-- > 0;) {
+    const std::size_t held = blocks_[i].bytes;
+    if (held == bytes) return i;
+    if (held < limits_.minResizeBytes || bytes < limits_.minResizeBytes) continue;
+    if (held > 2 * bytes || bytes > 2 * held) continue;
+    const std::size_t gap = held > bytes ? held - bytes : bytes - held;
+    if (nearest == blocks_.size() || gap < nearestGap) {
+      nearest = i;
+      nearestGap = gap;
+    }
+  }
+  return nearest;
 }
 
 void SurfaceMemoryPool::Give(std::uint8_t* memory, std::size_t bytes) {

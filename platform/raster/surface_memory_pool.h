@@ -1,7 +1,7 @@
 // The pixel memory of released surfaces, kept for the next surface of the
-// same byte size. A live drag makes and releases an image of one size at
-// every notification; without reuse each one maps fresh zero pages, and
-// first-touching them costs more than the copy that fills them.
+// same byte size, or of a near one. A live drag makes and releases an image
+// of one size at every notification; without reuse each one maps fresh zero
+// pages, and first-touching them costs more than the copy that fills them.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +17,13 @@ struct PoolLimits {
   // A reused block of at least this size is cleared with streaming stores,
   // as it is larger than the caches.
   std::size_t streamingClearBytes = std::size_t{64} << 20;
+  // With no block of the asked size held, one from half to twice it is
+  // resized for it, when both sizes are at least this: glibc maps blocks
+  // that large on their own whatever its threshold has grown to, and
+  // resizes them with mremap, so the touched pages move with the block and
+  // only the difference is fresh. Opening a picture releases its loaded
+  // 24-bit section just before its 32-bit copy is made.
+  std::size_t minResizeBytes = std::size_t{32} << 20;
 };
 
 class SurfaceMemoryPool {
@@ -26,8 +33,8 @@ class SurfaceMemoryPool {
   SurfaceMemoryPool(const SurfaceMemoryPool&) = delete;
   SurfaceMemoryPool& operator=(const SurfaceMemoryPool&) = delete;
 
-  // `bytes` of zeros: a held block of exactly that size, cleared, or new
-  // memory. Null when memory is short.
+  // `bytes` of zeros: a held block of that size, or else the nearest
+  // resizable one, cleared; or new memory. Null when memory is short.
   std::uint8_t* TakeZeroed(std::size_t bytes);
   // Takes ownership of memory from TakeZeroed; keeps it, or frees it when
   // it is too small or would break the limits. The oldest blocks make way.
@@ -46,6 +53,8 @@ class SurfaceMemoryPool {
     std::size_t bytes;
   };
 
+  // The index of the block TakeZeroed hands out, or the count if none.
+  std::size_t HeldBlockFor(std::size_t bytes) const;
   void FreeOldest();
 
   PoolLimits limits_;

@@ -1,10 +1,11 @@
-// Reusing released surfaces' memory: a reused block reads as zeros, only a
-// block of the same size is reused, and the pool never holds more than its
-// limits allow.
+// Reusing released surfaces' memory: a reused block reads as zeros, a block
+// of the same size is reused before a near one is resized, and the pool
+// never holds more than its limits allow.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/raster/gdi.h"
@@ -45,6 +46,37 @@ TEST(SurfaceMemoryPool, ReusedBlockOfTheSameSizeIsCleared) {
   EXPECT_EQ(pool.HeldBytes(), 0u);
   pool.Give(again, 8 * kKiB);
   pool.Give(other, 12 * kKiB);
+}
+
+// Sizes as a picture's 24-bit section and its 32-bit copies give them.
+TEST(SurfaceMemoryPool, ANearBlockIsResizedOnlyWhenNoneMatchesAndReadsAsZeros) {
+  SurfaceMemoryPool pool(PoolLimits{4, 1024 * kKiB, 4 * kKiB, 64 * kKiB, 16 * kKiB});
+  const auto give = [&pool](std::initializer_list<std::size_t> sizes) {
+    std::vector<std::uint8_t*> taken;
+    for (const std::size_t bytes : sizes) taken.push_back(pool.TakeZeroed(bytes));
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+      std::memset(taken[i], 0xA5, sizes.begin()[i]);
+      pool.Give(taken[i], sizes.begin()[i]);
+    }
+  };
+  give({24 * kKiB, 32 * kKiB, 80 * kKiB});
+
+  std::uint8_t* exact = pool.TakeZeroed(32 * kKiB);
+  EXPECT_EQ(pool.HeldBytes(), 104 * kKiB) << "the block of the same size goes first";
+  std::uint8_t* grown = pool.TakeZeroed(30 * kKiB);
+  EXPECT_EQ(pool.HeldBytes(), 80 * kKiB) << "the nearer 24 KiB block, not 80 KiB, over twice the size";
+  EXPECT_TRUE(AllZero(grown, 30 * kKiB));
+  std::uint8_t* shrunk = pool.TakeZeroed(48 * kKiB);
+  EXPECT_EQ(pool.HeldBlocks(), 0u);
+  EXPECT_TRUE(AllZero(shrunk, 48 * kKiB));
+
+  give({14 * kKiB});
+  std::uint8_t* small = pool.TakeZeroed(12 * kKiB);
+  EXPECT_EQ(pool.HeldBytes(), 14 * kKiB) << "under the resizing size, only an equal block is reused";
+  for (auto [memory, bytes] :
+       {std::pair{exact, 32 * kKiB}, {grown, 30 * kKiB}, {shrunk, 48 * kKiB}, {small, 12 * kKiB}}) {
+    pool.Give(memory, bytes);
+  }
 }
 
 TEST(SurfaceMemoryPool, HoldsNoMoreThanItsLimits) {
