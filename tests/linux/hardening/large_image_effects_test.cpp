@@ -97,9 +97,9 @@ void ExpectSpots(HBITMAP result, std::int64_t w, std::int64_t h, DWORD compared,
 class LargeImageEffects : public LeakCheckedTest {
  protected:
   static void SetUpTestSuite() {
-    photo_ = MakeLargeDib(kSide, kSide, Photo);
-    mark_ = MakeLargeDib(kSide, kSide, Mark);
-    skin_ = MakeLargeDib(kSkinWidth, kSkinHeight, Texture);
+    photo_ = MakeLargeDib<Photo>(kSide, kSide);
+    mark_ = MakeLargeDib<Mark>(kSide, kSide);
+    skin_ = MakeLargeDib<Texture>(kSkinWidth, kSkinHeight);
   }
   static void TearDownTestSuite() {
     DeleteObject(photo_);
