@@ -121,9 +121,11 @@ std::uint32_t RawOfColour(const Surface& surface, COLORREF colour) {
     return DistanceSquared(colour, kWhite) < DistanceSquared(colour, kBlack) ? 1 : 0;
   }
   if (surface.bitsPerPixel <= 8) {
+    // Every entry a pixel can hold, the black ones past a short table too:
+    // a pixel of such an index shows black, and must match black.
     std::uint32_t best = 0;
     int bestDistance = std::numeric_limits<int>::max();
-    for (int i = 0; i < surface.colourCount; ++i) {
+    for (int i = 0; i < (1 << surface.bitsPerPixel); ++i) {
       const int distance = DistanceSquared(colour, surface.colours[static_cast<std::size_t>(i)]);
       if (distance < bestDistance) {
         bestDistance = distance;

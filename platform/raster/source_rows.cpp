@@ -18,8 +18,10 @@ bool SameFormat(const Surface& a, const Surface& b) {
   if (a.IsMonochrome() || b.IsMonochrome()) return false;
   if (a.bitsPerPixel != b.bitsPerPixel) return false;
   if (a.bitsPerPixel <= 8) {
+    // The whole tables, black past a short one: equal used entries alone
+    // would copy an index that is black in one and a colour in the other.
     return std::memcmp(a.colours.data(), b.colours.data(),
-                       sizeof(RGBQUAD) * static_cast<std::size_t>(a.colourCount)) == 0;
+                       sizeof(RGBQUAD) * (std::size_t{1} << a.bitsPerPixel)) == 0;
   }
   return a.bitsPerPixel == 24 || a.masks == b.masks;
 }

@@ -135,5 +135,62 @@ INSTANTIATE_TEST_SUITE_P(
                     DepthPair{Depth::kDib32, Depth::kDib24}),
     PairName);
 
+// A 1-bpp section whose table holds one colour: index 1 lies past it and
+// shows black. Into a mask a pixel turns white where it has the source DC's
+// background colour, so with a black background exactly those turn white.
+using ShortColourTable = LeakCheckedTest;
+
+TEST_F(ShortColourTable, IndicesPastItAreBlackIntoAMaskAndAnotherTable) {
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[2];
+  } info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = 8;
+  info.header.biHeight = 1;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = 1;
+  info.header.biClrUsed = 1;
+  info.colours[0] = RGBQUAD{0x5B, 0x2B, 0x36, 0};
+  void* bits = nullptr;
+  const HBITMAP section = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
+                                           DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(section, nullptr);
+  constexpr BYTE kIndices = 0x35;  // 0 0 1 1 0 1 0 1, leftmost first
+  *static_cast<BYTE*>(bits) = kIndices;
+  const HBITMAP mask = CreateBitmap(8, 1, 1, 1, nullptr);
+  const HDC from = CreateCompatibleDC(nullptr);
+  const HDC to = CreateCompatibleDC(nullptr);
+  const HGDIOBJ previousFrom = SelectObject(from, section);
+  const HGDIOBJ previousTo = SelectObject(to, mask);
+  SetBkColor(from, RGB(0, 0, 0));
+  EXPECT_EQ(GetPixel(from, 2, 0), RGB(0, 0, 0)) << "an index past the table shows black";
+  EXPECT_TRUE(BitBlt(to, 0, 0, 8, 1, from, 0, 0, SRCCOPY));
+  for (int x = 0; x < 8; ++x) {
+    const bool pastTheTable = (kIndices >> (7 - x)) & 1;
+    EXPECT_EQ(GetPixel(to, x, 0), pastTheTable ? RGB(255, 255, 255) : RGB(0, 0, 0)) << "pixel " << x;
+  }
+
+  // Into a section of the same depth whose table goes on with white, the
+  // black pixels take the nearer colour, not their index's white.
+  info.header.biClrUsed = 2;
+  info.colours[1] = RGBQUAD{0xFF, 0xFF, 0xFF, 0};
+  const HBITMAP longer = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
+                                          DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(longer, nullptr);
+  SelectObject(to, longer);
+  EXPECT_TRUE(BitBlt(to, 0, 0, 8, 1, from, 0, 0, SRCCOPY));
+  EXPECT_EQ(GetPixel(to, 2, 0), RGB(0x36, 0x2B, 0x5B)) << "a black pixel";
+  EXPECT_EQ(GetPixel(to, 0, 0), RGB(0x36, 0x2B, 0x5B)) << "a pixel of the table's colour";
+
+  SelectObject(from, previousFrom);
+  SelectObject(to, previousTo);
+  DeleteDC(from);
+  DeleteDC(to);
+  DeleteObject(section);
+  DeleteObject(mask);
+  DeleteObject(longer);
+}
+
 }  // namespace
 }  // namespace varne::test
