@@ -10,6 +10,7 @@
 #include "tests/raster/blit_model.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/platform_quirks.h"
+#include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
@@ -141,15 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
 using ShortColourTable = LeakCheckedTest;
 
 TEST_F(ShortColourTable, IndicesPastItAreBlackIntoAMaskAndAnotherTable) {
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[2];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = 8;
-  info.header.biHeight = 1;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = 1;
+  SectionHeaderWithColours info{};
+  info.header = SectionHeader(8, 1, 1).bmiHeader;
   info.header.biClrUsed = 1;
   info.colours[0] = RGBQUAD{0x5B, 0x2B, 0x36, 0};
   void* bits = nullptr;
