@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/raster/clear_bypassing_cache.h"
 #include "platform/raster/gdi.h"
 #include "platform/raster/pixel_format.h"
 #include "platform/raster/rop3.h"
@@ -63,6 +64,10 @@ std::int64_t RowAt(const BlitArea& area, std::int64_t step, bool upwards) {
 
 int Int(std::int64_t clipped) { return static_cast<int>(clipped); }
 
+std::size_t AreaBytes(const BlitArea& area, const Surface& destination) {
+  return static_cast<std::size_t>(area.height) * destination.rowBytes;
+}
+
 void RunMonochrome(Surface& destination, std::uint64_t pattern, const BlitArea& area,
                    SourceRows* sourceRows, bool upwards, std::uint8_t index) {
   const int offset = Int(area.x % 64);
@@ -91,11 +96,15 @@ void Run32(Surface& destination, std::uint32_t pattern, const BlitArea& area,
   // CombineRow32 below would leave, one pass over the picture fewer.
   // Converting means another format, so never the destination's memory.
   const bool convertInPlace = sourceRows != nullptr && index == RopIndex(SRCCOPY);
+  // Rows larger than the caches in all would be evicted before anything
+  // reads them again, so they need not be read in to be written.
+  const bool streaming = AreaBytes(area, destination) >= kBypassCacheFromBytes;
   for (std::int64_t step = 0; step < area.height; ++step) {
     const std::int64_t row = RowAt(area, step, upwards);
     auto* target = reinterpret_cast<std::uint32_t*>(destination.Row(area.y + row)) + area.x;
     if (convertInPlace &&
-        sourceRows->ColourInto(Int(area.sourceY + row), Int(area.sourceX), Int(area.width), target)) {
+        sourceRows->ColourInto(Int(area.sourceY + row), Int(area.sourceX), Int(area.width), target,
+                               streaming)) {
       continue;
     }
     const std::uint32_t* source =

@@ -11,6 +11,9 @@
 
 namespace varne::raster {
 
+// From this size up a block is written with streaming stores.
+inline constexpr std::size_t kBypassCacheFromBytes = std::size_t{64} << 20;
+
 // Sets bytes [memory, memory + bytes) to zero, of any alignment and length.
 // The zeros are visible to every later load of this thread and, once
 // published the usual way, of others.

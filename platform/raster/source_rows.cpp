@@ -123,11 +123,11 @@ const std::uint32_t* SourceRows::Colour(int y, int x, int count) {
     return reinterpret_cast<const std::uint32_t*>(source_.Row(y)) + x;
   }
   colourRow_.resize(static_cast<std::size_t>(count));
-  ColourInto(y, x, count, colourRow_.data());
+  ColourInto(y, x, count, colourRow_.data(), false);
   return colourRow_.data();
 }
 
-bool SourceRows::ColourInto(int y, int x, int count, std::uint32_t* out) {
+bool SourceRows::ColourInto(int y, int x, int count, std::uint32_t* out, bool streaming) {
   if (colourMode_ == ColourMode::kDirect) return false;
   const std::uint8_t* row = source_.Row(y);
   switch (colourMode_) {
@@ -144,7 +144,12 @@ bool SourceRows::ColourInto(int y, int x, int count, std::uint32_t* out) {
       for (int i = 0; i < count; ++i) out[i] = ReadRaw(source_, row, x + i);
       break;
     case ColourMode::kWiden24: {
-      Widen24To32(row + static_cast<std::size_t>(x) * 3, out, static_cast<std::size_t>(count));
+      const auto* from = row + static_cast<std::size_t>(x) * 3;
+      if (streaming) {
+        Widen24To32BypassingCache(from, out, static_cast<std::size_t>(count));
+      } else {
+        Widen24To32(from, out, static_cast<std::size_t>(count));
+      }
       break;
     }
     case ColourMode::kLookup:

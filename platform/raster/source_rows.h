@@ -32,7 +32,9 @@ class SourceRows {
   // they are (a SRCCOPY): a converted row then lands in place without a
   // pass through the row buffer. False, writing nothing, where Colour
   // would hand out the source's own memory; `out` must not overlap it.
-  bool ColourInto(int y, int x, int count, std::uint32_t* out);
+  // streaming: the rows add up to more than the caches hold, so they may
+  // go out with streaming stores.
+  bool ColourInto(int y, int x, int count, std::uint32_t* out, bool streaming);
 
   // For a monochrome destination: bit j of the returned words (bit j % 64
   // of word j / 64) is the source pixel x + j - offset, for j in

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/raster/clear_bypassing_cache.h"
+
 namespace varne::raster {
 
 struct PoolLimits {
@@ -16,7 +18,7 @@ struct PoolLimits {
   std::size_t minBlockBytes = 0;  // smaller ones are cheap to calloc
   // A reused block of at least this size is cleared with streaming stores,
   // as it is larger than the caches.
-  std::size_t streamingClearBytes = std::size_t{64} << 20;
+  std::size_t streamingClearBytes = kBypassCacheFromBytes;
   // With no block of the asked size held, one from half to twice it is
   // resized for it, when both sizes are at least this: glibc maps blocks
   // that large on their own whatever its threshold has grown to, and

@@ -22,4 +22,9 @@ inline void Widen24To32Plain(const std::uint8_t* from, std::uint32_t* to, std::s
 // processor has them, else four pixels from three whole words.
 void Widen24To32(const std::uint8_t* from, std::uint32_t* to, std::size_t count);
 
+// The same words for a picture larger than the caches: where the processor
+// has the shuffles they go out as streaming stores, which do not first read
+// each line of the destination in.
+void Widen24To32BypassingCache(const std::uint8_t* from, std::uint32_t* to, std::size_t count);
+
 }  // namespace varne::raster

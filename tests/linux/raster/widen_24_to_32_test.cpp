@@ -1,6 +1,7 @@
-// The 24 -> 32 bit row loop against its plain form, on every count up to
-// past two rounds of the widest loop and at every source alignment, so
-// each entry into the word and shuffle loops and each tail is taken.
+// The 24 -> 32 bit row loops against their plain form, on every count up
+// to past two rounds of the widest loop and at every source and
+// destination alignment, so each entry into the word and shuffle loops and
+// each tail is taken.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -21,14 +22,21 @@ TEST(Widen24To32, EqualsThePlainLoopOnEveryCountAndAlignment) {
       std::vector<std::uint8_t> bytes(offset + 3 * count);
       for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
       std::vector<std::uint32_t> plain(count + 2, kGuard);
-      std::vector<std::uint32_t> fast(count + 3, kGuard);
       Widen24To32Plain(bytes.data() + offset, plain.data() + 1, count);
-      Widen24To32(bytes.data() + offset, fast.data() + 1 + offset % 2, count);
-      for (std::size_t i = 0; i < count; ++i) {
-        ASSERT_EQ(fast[1 + offset % 2 + i], plain[1 + i]) << "count " << count << ", offset " << offset << ", pixel " << i;
+      // Each word offset from a 16-byte boundary, where the streaming
+      // stores begin.
+      const std::size_t at = 1 + offset % 4;
+      for (auto* widen : {&Widen24To32, &Widen24To32BypassingCache}) {
+        std::vector<std::uint32_t> fast(count + 5, kGuard);
+        widen(bytes.data() + offset, fast.data() + at, count);
+        const bool streaming = widen == &Widen24To32BypassingCache;
+        for (std::size_t i = 0; i < count; ++i) {
+          ASSERT_EQ(fast[at + i], plain[1 + i]) << "streaming " << streaming << ", count " << count
+                                                << ", offset " << offset << ", pixel " << i;
+        }
+        EXPECT_EQ(fast[at - 1], kGuard);
+        EXPECT_EQ(fast[at + count], kGuard) << "count " << count << ": wrote past the row";
       }
-      EXPECT_EQ(fast[offset % 2], kGuard);
-      EXPECT_EQ(fast[1 + offset % 2 + count], kGuard) << "count " << count << ": wrote past the row";
     }
   }
 }
