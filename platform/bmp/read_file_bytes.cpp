@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <new>
 
+#include "platform/raster/make_resident.h"
+
 namespace varne::bmp {
 namespace {
 
@@ -62,6 +64,9 @@ std::size_t OpenedFile::ReadAt(std::size_t offset, std::span<std::uint8_t> out) 
   std::size_t filled = 0;
   while (filled < wanted) {
     const std::size_t call = std::min(wanted - filled, kReadCallBytes);
+    // The file holds these bytes, so every page of them is about to be
+    // written.
+    raster::MakeResident(out.data() + filled, call);
     const ssize_t got =
         ::pread(fd_, out.data() + filled, call, static_cast<off_t>(offset + filled));
     if (got < 0 && errno == EINTR) continue;

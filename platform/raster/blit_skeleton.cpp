@@ -7,6 +7,7 @@
 
 #include "platform/raster/clear_bypassing_cache.h"
 #include "platform/raster/gdi.h"
+#include "platform/raster/make_resident.h"
 #include "platform/raster/pixel_format.h"
 #include "platform/raster/rop3.h"
 #include "platform/raster/rop_rows.h"
@@ -169,6 +170,13 @@ void Blit(Surface& destination, BlitArea area, const Surface* source,
                        operands.zero, copyRows);
   }
   SourceRows* rows = sourceRows ? &*sourceRows : nullptr;
+  // Whole rows are written in full, so their fresh pages may come in at
+  // once rather than a fault at a time.
+  if (area.x == 0 && area.width == destination.width) {
+    const std::int64_t last = area.y + area.height - 1;
+    MakeResident(std::min(destination.Row(area.y), destination.Row(last)),
+                 AreaBytes(area, destination));
+  }
   const bool upwards = WalkUpwards(area, destination, source);
   if (destination.IsMonochrome()) {
     RunMonochrome(destination, operands.pattern ? ~std::uint64_t{0} : 0, area, rows, upwards,

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/raster/clear_bypassing_cache.h"
+#include "platform/raster/make_resident.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VARNE_POISON_POOL 1
@@ -94,6 +95,9 @@ std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
       return NewZeroed(bytes);
     }
     block.memory = static_cast<std::uint8_t*>(resized);
+    // A grown block's new pages are fresh, and the clear below would fault
+    // them in one at a time.
+    if (bytes > block.bytes) MakeResident(block.memory, bytes);
   }
   if (bytes >= limits_.streamingClearBytes) {
     ClearBypassingCache(block.memory, bytes);

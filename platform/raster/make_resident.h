@@ -1,0 +1,20 @@
+// Pages the process has never touched fault in one trap at a time on their
+// first write. Asking the kernel for a whole run of them at once
+// (MADV_POPULATE_WRITE), from two threads when there is much of it, took
+// half the time on a 2-vCPU virtual machine (docs/performance.md), and a
+// large picture is mostly such pages the first time its memory is mapped.
+#pragma once
+
+#include <cstddef>
+
+namespace varne::raster {
+
+// Makes the pages of [memory, memory + bytes) that are not resident
+// resident and writable, without changing what they hold; whole pages
+// only. Only for memory the caller is about to write in full, as it commits
+// every page. Advice: where the kernel declines, or memory or a thread
+// cannot be had, the pages fault in on first write as before. Returns once
+// every page asked for is in.
+void MakeResident(void* memory, std::size_t bytes);
+
+}  // namespace varne::raster
