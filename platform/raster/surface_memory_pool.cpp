@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -80,6 +81,7 @@ SurfaceMemoryPool::~SurfaceMemoryPool() {
 }
 
 std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
+  largestTaken_ = std::max(largestTaken_, bytes);
   const std::size_t i = HeldBlockFor(bytes);
   if (i == blocks_.size()) return NewZeroed(bytes);
   Block block = blocks_[i];
@@ -155,6 +157,21 @@ void SurfaceMemoryPool::TrimToOneBlock(std::size_t keepAtMostBytes) {
   }
 }
 
+void SurfaceMemoryPool::HoldLargestTaken(std::size_t atMostBytes) {
+  const std::size_t bytes = largestTaken_;
+  largestTaken_ = 0;
+  if (bytes < limits_.minBlockBytes || bytes > atMostBytes) return;
+  for (const Block& block : blocks_) {
+    if (block.bytes == bytes) return;
+  }
+  std::uint8_t* memory = NewZeroed(bytes);
+  if (memory == nullptr) return;
+  // Faulted in while nothing waits on it, rather than by the next copy.
+  MakeResident(memory, bytes);
+  while (!blocks_.empty()) FreeOldest();
+  Give(memory, bytes);
+}
+
 void SurfaceMemoryPool::FreeOldest() {
   FreeHeld(blocks_.front().memory, blocks_.front().bytes);
   heldBytes_ -= blocks_.front().bytes;
@@ -166,6 +183,7 @@ void GiveBackIdleMemory() {
   // Blocks under glibc's mmap threshold, and the layer's small objects,
   // live in the heap, whose free pages stay resident until trimmed.
   malloc_trim(0);
+  PixelMemory().HoldLargestTaken(kIdleKeepBytes);
 }
 
 SurfaceMemoryPool& PixelMemory() {

@@ -45,6 +45,11 @@ class SurfaceMemoryPool {
   // Returns every held block to the system but one: the largest that is
   // no larger than `keepAtMostBytes` (the newest of equals), if any.
   void TrimToOneBlock(std::size_t keepAtMostBytes);
+  // Makes sure a block of the largest size taken since the last call is
+  // held, with its pages resident, in place of any other, if that size is
+  // no larger than `atMostBytes`. An open keeps every block it takes, so
+  // none of the picture's size is left for the next command's copy.
+  void HoldLargestTaken(std::size_t atMostBytes);
 
   std::size_t HeldBlocks() const { return blocks_.size(); }
   std::size_t HeldBytes() const { return heldBytes_; }
@@ -62,16 +67,18 @@ class SurfaceMemoryPool {
   PoolLimits limits_;
   std::vector<Block> blocks_;  // oldest first
   std::size_t heldBytes_ = 0;
+  std::size_t largestTaken_ = 0;  // since the last HoldLargestTaken
 };
 
 // The process's pool, which every surface's memory comes from.
 SurfaceMemoryPool& PixelMemory();
 
 // What the process keeps while the program sits idle: the one block the
-// next command most likely takes (the largest held, as the copy of the
-// picture that every command starts with is its largest), if it is no
-// larger than kIdleKeepBytes, and nothing else; the allocator's free
-// memory goes back too. Run by the dialog layer on the dialog's thread once no
+// next command most likely takes, if it is no larger than kIdleKeepBytes,
+// and nothing else: one of the largest size taken since the last idle
+// spell, as the copy of the picture that every command starts with is its
+// largest, made and faulted in now if none is held; else the largest held.
+// The allocator's free memory goes back too. Run by the dialog layer on the dialog's thread once no
 // command or notification came for a few seconds (docs/surfaces.md).
 inline constexpr std::size_t kIdleKeepBytes = std::size_t{48} << 20;
 void GiveBackIdleMemory();

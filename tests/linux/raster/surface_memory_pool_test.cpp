@@ -135,6 +135,34 @@ TEST(SurfaceMemoryPool, TrimKeepsOnlyTheLargestBlockUnderItsLimitAndReuseStillWo
   EXPECT_EQ(pool.HeldBytes(), 0u);
 }
 
+// After an open every block it took is still in use, so the idle step
+// makes one of the largest size taken for the next command's copy.
+TEST(SurfaceMemoryPool, IdleHoldsABlockOfTheLargestSizeTakenSinceLastTime) {
+  SurfaceMemoryPool pool(PoolLimits{8, 256 * kKiB, 4 * kKiB});
+  std::uint8_t* section = pool.TakeZeroed(36 * kKiB);
+  std::uint8_t* picture = pool.TakeZeroed(48 * kKiB);
+  std::uint8_t* small = pool.TakeZeroed(8 * kKiB);
+  pool.Give(small, 8 * kKiB);
+  pool.TrimToOneBlock(64 * kKiB);
+  pool.HoldLargestTaken(64 * kKiB);
+  EXPECT_EQ(pool.HeldBlocks(), 1u);
+  EXPECT_EQ(pool.HeldBytes(), 48 * kKiB) << "in place of the 8 KiB block";
+  std::uint8_t* copy = pool.TakeZeroed(48 * kKiB);
+  EXPECT_TRUE(AllZero(copy, 48 * kKiB));
+  EXPECT_EQ(pool.HeldBlocks(), 0u) << "the copy took the block made while idle";
+
+  // Held already, or larger than the limit: nothing is made.
+  pool.Give(copy, 48 * kKiB);
+  pool.HoldLargestTaken(64 * kKiB);
+  EXPECT_EQ(pool.HeldBytes(), 48 * kKiB);
+  pool.Give(pool.TakeZeroed(96 * kKiB), 96 * kKiB);
+  pool.TrimToOneBlock(64 * kKiB);
+  pool.HoldLargestTaken(64 * kKiB);
+  EXPECT_EQ(pool.HeldBytes(), 48 * kKiB) << "96 KiB is over the limit; the trim's choice stays";
+  pool.Give(section, 36 * kKiB);
+  pool.Give(picture, 48 * kKiB);
+}
+
 TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
   const LiveObjects before = CountLiveObjects();
   SurfaceMemoryPool& pool = PixelMemory();
