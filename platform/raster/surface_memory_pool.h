@@ -78,8 +78,9 @@ SurfaceMemoryPool& PixelMemory();
 // and nothing else: one of the largest size taken since the last idle
 // spell, as the copy of the picture that every command starts with is its
 // largest, made and faulted in now if none is held; else the largest held.
-// The allocator's free memory goes back too. Run by the dialog layer on the dialog's thread once no
-// command or notification came for a few seconds (docs/surfaces.md).
+// The allocator's free memory goes back too. Run by the dialog layer on the
+// dialog's thread once no command or notification came for a few seconds
+// (docs/surfaces.md).
 inline constexpr std::size_t kIdleKeepBytes = std::size_t{48} << 20;
 void GiveBackIdleMemory();
 
