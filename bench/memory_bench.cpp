@@ -15,6 +15,8 @@
 //   skin (the 24-bit picture as the mark and the texture)
 //                   after an Open Bmp of the 24-bit picture and the idle
 //                   step, the command twice in a row
+//   <command>-at-once  the same without the idle step, as a command clicked
+//                   right after the open meets it
 //   session         Open Bmp, every command once, then ten seconds of the
 //                   dialog's own event loop: its idle timer runs for real
 //   open-times      COUNT Open Bmp commands in a row, each one's ms
@@ -175,9 +177,13 @@ int RunCase(HWND dialog) {
     Report("session", base, peak, StatusKib("VmRSS:"), s);
     return 0;
   }
-  const auto command = Commands().find(Args.kind);
+  std::string name = Args.kind;
+  const std::string atOnce = "-at-once";
+  const bool idleFirst = !name.ends_with(atOnce);
+  if (!idleFirst) name.resize(name.size() - atOnce.size());
+  const auto command = Commands().find(name);
   if (command == Commands().end()) return 2;
-  varne::raster::GiveBackIdleMemory();
+  if (idleFirst) varne::raster::GiveBackIdleMemory();
   ResetPeak();
   // The first run after the idle step pays for fresh memory; the second
   // finds the first one's blocks in the pool.

@@ -12,7 +12,9 @@ same neighbours. "first" is a fresh process's first open, "later" the
 median of its later ones. The conversion is NormalizeTo32Bpp in the later
 opens, over a memcpy of the 32-bpp image into touched memory timed in the
 same process. "GrayScale after idle" is varne_memory_bench's grayscale
-case: an open, the idle step, then the command twice (first, again).
+case: an open, the idle step, then the command twice (first, again);
+"GrayScale at once" is its grayscale-at-once case, the same without the
+idle step.
 """
 
 import argparse
@@ -58,19 +60,20 @@ def measure(arguments, path):
         times = run_json(["/usr/bin/python3", "-c", IMREAD, path, str(arguments.opens)])[0]
         opencv_first.append(times[0])
         opencv_later += times[1:]
-    idle_first, idle_again = [], []
+    command = {"idle": ([], []), "at_once": ([], [])}
     for _ in range(arguments.rounds):
-        for line in run_json([arguments.memory_driver, "grayscale", path, path]):
-            if "first_ms" in line:
-                idle_first.append(line["first_ms"])
-                idle_again.append(line["again_ms"])
+        for key, case in (("idle", "grayscale"), ("at_once", "grayscale-at-once")):
+            for line in run_json([arguments.memory_driver, case, path, path]):
+                if "first_ms" in line:
+                    command[key][0].append(line["first_ms"])
+                    command[key][1].append(line["again_ms"])
     phase = {k: median([p[k] for p in first_phases]) for k in ("load", "normalize", "copy")}
     return {
         "varne_first": median(varne_first), "varne_first_all": varne_first,
         "varne_later": median(varne_later), "opencv_first": median(opencv_first),
         "opencv_first_all": opencv_first, "opencv_later": median(opencv_later),
         "normalize": median(normalize_later), "memcpy": median(memcpy), "phase": phase,
-        "idle_first": median(idle_first), "idle_again": median(idle_again),
+        "command": {key: (median(first), median(again)) for key, (first, again) in command.items()},
     }
 
 
@@ -85,8 +88,9 @@ def main():
     print(f"\nOpening a 24-bit .bmp (page cache); ms; medians of {arguments.rounds} fresh processes "
           f"of {arguments.opens} opens each, Varne and OpenCV 1 thread alternating")
     print("| picture | Varne first (load / normalize / copy) | OpenCV first | Varne later |"
-          " OpenCV later | NormalizeTo32Bpp / memcpy (later) | GrayScale after idle / again |")
-    print("|---|---|---|---|---|---|---|")
+          " OpenCV later | NormalizeTo32Bpp / memcpy (later) | GrayScale at once / again |"
+          " GrayScale after idle / again |")
+    print("|---|---|---|---|---|---|---|---|")
     for path in arguments.bmp:
         r = measure(arguments, path)
         name = path.rsplit("/", 1)[-1]
@@ -96,8 +100,9 @@ def main():
         print(f"| {name} | {r['varne_first']:.0f} ({p['load']:.0f} / {p['normalize']:.0f} / {p['copy']:.0f};"
               f" runs {firsts}) | {r['opencv_first']:.0f} (runs {cv_firsts}) | {r['varne_later']:.0f} |"
               f" {r['opencv_later']:.0f} | {r['normalize']:.1f} / {r['memcpy']:.1f} = "
-              f"{r['normalize'] / r['memcpy']:.2f} | {r['idle_first']:.0f} / {r['idle_again']:.0f} = "
-              f"{r['idle_first'] / r['idle_again']:.2f} |")
+              f"{r['normalize'] / r['memcpy']:.2f} |"
+              + "".join(f" {first:.0f} / {again:.0f} = {first / again:.2f} |"
+                        for first, again in (r["command"]["at_once"], r["command"]["idle"])))
 
 
 if __name__ == "__main__":
