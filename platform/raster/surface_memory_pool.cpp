@@ -82,8 +82,17 @@ SurfaceMemoryPool::~SurfaceMemoryPool() {
 
 std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
   largestTaken_ = std::max(largestTaken_, bytes);
+  const bool takenBefore = NoteTaken(bytes);
   const std::size_t i = HeldBlockFor(bytes);
-  if (i == blocks_.size()) return NewZeroed(bytes);
+  if (i == blocks_.size()) {
+    std::uint8_t* memory = NewZeroed(bytes);
+    // Most likely another image of the picture being worked on, which its
+    // maker fills right away (the first command after an open, or after
+    // the idle trim gave the last one's block back): its pages come in at
+    // once rather than a fault at a time.
+    if (memory != nullptr && takenBefore) MakeResident(memory, bytes);
+    return memory;
+  }
   Block block = blocks_[i];
   blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(i));
   heldBytes_ -= block.bytes;
@@ -107,6 +116,16 @@ std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
     std::memset(block.memory, 0, bytes);
   }
   return block.memory;
+}
+
+bool SurfaceMemoryPool::NoteTaken(std::size_t bytes) {
+  // A size the pool would never hold, such as a section near the cap that
+  // a hostile header asks for, is left to fault in as it is written.
+  if (bytes < limits_.minBlockBytes || bytes > limits_.maxBytes) return false;
+  if (std::find(takenSizes_.begin(), takenSizes_.end(), bytes) != takenSizes_.end()) return true;
+  takenSizes_[nextTakenSize_] = bytes;
+  nextTakenSize_ = (nextTakenSize_ + 1) % takenSizes_.size();
+  return false;
 }
 
 std::size_t SurfaceMemoryPool::HeldBlockFor(std::size_t bytes) const {

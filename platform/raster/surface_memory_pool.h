@@ -4,6 +4,7 @@
 // pages, and first-touching them costs more than the copy that fills them.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -36,7 +37,8 @@ class SurfaceMemoryPool {
   SurfaceMemoryPool& operator=(const SurfaceMemoryPool&) = delete;
 
   // `bytes` of zeros: a held block of that size, or else the nearest
-  // resizable one, cleared; or new memory. Null when memory is short.
+  // resizable one, cleared; or new memory, made resident at once if a
+  // block of that size was handed out lately. Null when memory is short.
   std::uint8_t* TakeZeroed(std::size_t bytes);
   // Takes ownership of memory from TakeZeroed; keeps it, or frees it when
   // it is too small or would break the limits. The oldest blocks make way.
@@ -62,12 +64,18 @@ class SurfaceMemoryPool {
 
   // The index of the block TakeZeroed hands out, or the count if none.
   std::size_t HeldBlockFor(std::size_t bytes) const;
+  // Whether a block of `bytes` was handed out before; remembers it if not.
+  bool NoteTaken(std::size_t bytes);
   void FreeOldest();
 
   PoolLimits limits_;
   std::vector<Block> blocks_;  // oldest first
   std::size_t heldBytes_ = 0;
   std::size_t largestTaken_ = 0;  // since the last HoldLargestTaken
+  // The last few sizes handed out that the pool would hold, the oldest
+  // overwritten first; zero never matches.
+  std::array<std::size_t, 8> takenSizes_{};
+  std::size_t nextTakenSize_ = 0;
 };
 
 // The process's pool, which every surface's memory comes from.

@@ -3,38 +3,23 @@
 // held stays, and pages only partly inside the range are left alone.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/raster/make_resident.h"
+#include "tests/support/resident_bytes.h"
 
 namespace varne::raster {
 namespace {
 
-const std::size_t kPage = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+using varne::test::KernelPopulatesOnRequest;
+using varne::test::PageResidency;
 
-std::vector<bool> Residency(std::uint8_t* memory, std::size_t pages) {
-  std::vector<unsigned char> vector(pages);
-  EXPECT_EQ(::mincore(memory, pages * kPage, vector.data()), 0);
-  std::vector<bool> resident(pages);
-  for (std::size_t i = 0; i < pages; ++i) resident[i] = (vector[i] & 1) != 0;
-  return resident;
-}
-
-// Whether this kernel populates on request at all: an emulator such as
-// qemu-user accepts the advice and ignores it.
-bool KernelPopulates() {
-  void* page = ::mmap(nullptr, kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  const bool populates = ::madvise(page, kPage, MADV_POPULATE_WRITE) == 0 &&
-                         Residency(static_cast<std::uint8_t*>(page), 1)[0];
-  ::munmap(page, kPage);
-  return populates;
-}
+const std::size_t kPage = varne::test::PageBytes();
 
 TEST(MakeResident, BringsInEveryWholePageAndKeepsWhatTheyHeld) {
-  if (!KernelPopulates()) {
+  if (!KernelPopulatesOnRequest()) {
     GTEST_SKIP() << "pages asked for are not brought in here (an emulator ignores the advice)";
   }
   // 48 MiB is shared between two threads; 1 MiB is not.
@@ -49,11 +34,13 @@ TEST(MakeResident, BringsInEveryWholePageAndKeepsWhatTheyHeld) {
     for (std::size_t i = 2; i < 64; i += 3) {
       memory[i * kPage + 1] = static_cast<std::uint8_t>(i | 1);
     }
-    const std::vector<bool> before = Residency(memory, pages);
+    const std::vector<bool> before = PageResidency(memory, pages);
+    ASSERT_EQ(before.size(), pages);
 
     MakeResident(memory + 100, pages * kPage - 200);
 
-    const std::vector<bool> after = Residency(memory, pages);
+    const std::vector<bool> after = PageResidency(memory, pages);
+    ASSERT_EQ(after.size(), pages);
     for (std::size_t i = 1; i + 1 < pages; ++i) ASSERT_TRUE(after[i]) << "page " << i;
     EXPECT_FALSE(after[0]) << "the first page is only partly inside";
     EXPECT_FALSE(after[pages - 1]) << "the last page is only partly inside";

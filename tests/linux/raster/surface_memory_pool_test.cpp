@@ -12,6 +12,7 @@
 #include "platform/raster/live_objects.h"
 #include "platform/raster/surface_memory_pool.h"
 #include "tests/support/address_sanitizer.h"
+#include "tests/support/resident_bytes.h"
 #include "tests/support/section_header.h"
 
 namespace varne::raster {
@@ -161,6 +162,36 @@ TEST(SurfaceMemoryPool, IdleHoldsABlockOfTheLargestSizeTakenSinceLastTime) {
   EXPECT_EQ(pool.HeldBytes(), 48 * kKiB) << "96 KiB is over the limit; the trim's choice stays";
   pool.Give(section, 36 * kKiB);
   pool.Give(picture, 48 * kKiB);
+}
+
+// The first command after an open finds no block of the picture's size
+// held, and its copy fills a fresh one at once. (A size larger than the
+// pool holds is left alone: SurfaceAtTheCap.)
+TEST(SurfaceMemoryPool, AFreshBlockOfASizeHandedOutBeforeComesInResident) {
+  if (!varne::test::KernelPopulatesOnRequest()) {
+    GTEST_SKIP() << "pages asked for are not brought in here (an emulator ignores the advice)";
+  }
+  // Over glibc's largest mmap threshold, so each block is a mapping of its
+  // own, untouched but for the allocator's header in its first page.
+  constexpr std::size_t kBytes = std::size_t{40} << 20;
+  const std::size_t page = varne::test::PageBytes();
+  const auto absentPages = [&](const std::uint8_t* memory) {
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(memory) / page * page + page;
+    const std::vector<bool> in =
+        varne::test::PageResidency(reinterpret_cast<void*>(start), kBytes / page - 1);
+    EXPECT_EQ(in.size(), kBytes / page - 1);
+    return std::count(in.begin(), in.end(), false);
+  };
+  SurfaceMemoryPool pool(PoolLimits{1, kBytes, kKiB});
+  std::uint8_t* first = pool.TakeZeroed(kBytes);
+  std::uint8_t* again = pool.TakeZeroed(kBytes);  // the first is still in use
+  ASSERT_TRUE(first != nullptr && again != nullptr);
+  EXPECT_EQ(absentPages(first), static_cast<std::ptrdiff_t>(kBytes / page - 1))
+      << "a size not handed out before is left to fault in";
+  EXPECT_EQ(absentPages(again), 0);
+  EXPECT_TRUE(AllZero(again, kBytes));
+  pool.Give(first, kBytes);
+  pool.Give(again, kBytes);
 }
 
 TEST(SurfaceMemoryPool, GivingBackIdleMemoryLeavesAtMostOneSmallBlock) {
