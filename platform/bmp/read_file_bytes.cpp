@@ -62,18 +62,21 @@ std::size_t OpenedFile::ReadAt(std::size_t offset, std::span<std::uint8_t> out) 
   if (offset >= size_) return 0;
   const std::size_t wanted = std::min(out.size(), size_ - offset);
   std::size_t filled = 0;
-  while (filled < wanted) {
-    const std::size_t call = std::min(wanted - filled, kReadCallBytes);
-    // The file holds these bytes, so every page of them is about to be
-    // written.
-    raster::MakeResident(out.data() + filled, call);
-    const ssize_t got =
-        ::pread(fd_, out.data() + filled, call, static_cast<off_t>(offset + filled));
-    if (got < 0 && errno == EINTR) continue;
-    AfterReadCall(offset + filled, got);
-    if (got <= 0) break;
-    filled += static_cast<std::size_t>(got);
-  }
+  const auto readPiece = [&](std::size_t piece, std::size_t count) {
+    while (filled < piece + count) {
+      const std::size_t call = std::min(piece + count - filled, kReadCallBytes);
+      const ssize_t got =
+          ::pread(fd_, out.data() + filled, call, static_cast<off_t>(offset + filled));
+      if (got < 0 && errno == EINTR) continue;
+      AfterReadCall(offset + filled, got);
+      if (got <= 0) return false;
+      filled += static_cast<std::size_t>(got);
+    }
+    return true;
+  };
+  // The file holds these bytes, so every page of them is about to be
+  // written: they come in ahead of the reads, on a second thread too.
+  raster::FillResident(out.data(), wanted, raster::kFillPieceBytes, readPiece);
   return filled;
 }
 

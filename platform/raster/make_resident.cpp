@@ -1,10 +1,12 @@
 #include "platform/raster/make_resident.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #if defined(__linux__)
@@ -74,36 +76,127 @@ std::vector<Run> SecondHalf(std::vector<Run>& runs, std::uintptr_t absent, std::
 // starting.
 constexpr std::uintptr_t kShareFromBytes = std::uintptr_t{16} << 20;
 
+std::uintptr_t PageBytes() {
+  static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  return page;
+}
+std::uintptr_t PageUp(std::uintptr_t address) { return (address + PageBytes() - 1) / PageBytes() * PageBytes(); }
+std::uintptr_t PageDown(std::uintptr_t address) { return address / PageBytes() * PageBytes(); }
+
+std::uintptr_t Bytes(const std::vector<Run>& runs) {
+  std::uintptr_t bytes = 0;
+  for (const Run& run : runs) bytes += run.end - run.start;
+  return bytes;
+}
+
+void BringIn(std::vector<Run> runs, std::uintptr_t absent) {
+  if (absent < kShareFromBytes || std::thread::hardware_concurrency() < 2) {
+    Populate(runs);
+    return;
+  }
+  const std::vector<Run> second = SecondHalf(runs, absent, PageBytes());
+  std::thread helper(Populate, std::cref(second));
+  Populate(runs);
+  helper.join();
+}
+
+// The whole pages of [at, end) that are not resident, or none when the
+// list cannot be had.
+std::vector<Run> AbsentRunsOrNone(std::uintptr_t at, std::uintptr_t end) {
+  try {
+    return at < end ? AbsentRuns(at, end, PageBytes()) : std::vector<Run>{};
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+// FillResident's shared form. False, having filled nothing, when the
+// helper or its bookkeeping cannot be had.
+bool FillSharingFaults(std::uintptr_t start, std::size_t bytes, std::size_t pieceBytes,
+                       std::size_t pieces, const FillPiece& fill) {
+  const std::uintptr_t lastWhole = PageDown(start + bytes);
+  // A piece brings in the whole pages that begin inside it, so a page that
+  // straddles two is in before the first of them is filled.
+  const auto bringInPiece = [&](std::size_t i) {
+    const std::uintptr_t from = PageUp(start + i * pieceBytes);
+    const std::uintptr_t to = std::min(PageUp(start + std::min(bytes, (i + 1) * pieceBytes)), lastWhole);
+    Populate(AbsentRunsOrNone(from, to));
+  };
+  enum : unsigned char { kFree, kClaimed, kIn };
+  std::vector<std::atomic<unsigned char>> state;
+  std::atomic<bool> stop{false};
+  std::jthread helper;
+  try {
+    state = std::vector<std::atomic<unsigned char>>(pieces);
+    helper = std::jthread([&] {
+      for (std::size_t i = pieces; i-- > 1 && !stop.load(std::memory_order_relaxed);) {
+        unsigned char free = kFree;
+        if (!state[i].compare_exchange_strong(free, kClaimed)) return;
+        bringInPiece(i);
+        state[i].store(kIn, std::memory_order_release);
+      }
+    });
+  } catch (const std::exception&) {
+    return false;
+  }
+  // However the caller's pieces end, the helper stops before it is joined.
+  struct StopOnExit {
+    std::atomic<bool>& stop;
+    ~StopOnExit() { stop.store(true, std::memory_order_relaxed); }
+  } stopOnExit{stop};
+  for (std::size_t i = 0; i < pieces; ++i) {
+    unsigned char free = kFree;
+    if (state[i].compare_exchange_strong(free, kClaimed)) {
+      bringInPiece(i);
+    } else {
+      while (state[i].load(std::memory_order_acquire) != kIn) std::this_thread::yield();
+    }
+    const std::size_t offset = i * pieceBytes;
+    if (!fill(offset, std::min(pieceBytes, bytes - offset))) break;
+  }
+  return true;
+}
+
 }  // namespace
 #endif
 
 void MakeResident(void* memory, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-  static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   const auto start = reinterpret_cast<std::uintptr_t>(memory);
-  const std::uintptr_t at = (start + page - 1) / page * page;
-  const std::uintptr_t end = (start + bytes) / page * page;
-  if (at >= end) return;
   // Memory short enough that the run list cannot be had, or a thread
   // refused: the pages then fault in as they are written.
   try {
-    std::vector<Run> runs = AbsentRuns(at, end, page);
-    std::uintptr_t absent = 0;
-    for (const Run& run : runs) absent += run.end - run.start;
-    if (absent < kShareFromBytes || std::thread::hardware_concurrency() < 2) {
-      Populate(runs);
-      return;
-    }
-    const std::vector<Run> second = SecondHalf(runs, absent, page);
-    std::thread helper(Populate, std::cref(second));
-    Populate(runs);
-    helper.join();
+    std::vector<Run> runs = AbsentRunsOrNone(PageUp(start), PageDown(start + bytes));
+    const std::uintptr_t absent = Bytes(runs);
+    BringIn(std::move(runs), absent);
   } catch (const std::exception&) {
   }
 #else
   (void)memory;
   (void)bytes;
 #endif
+}
+
+void FillResident(void* memory, std::size_t bytes, std::size_t pieceBytes, const FillPiece& fill) {
+  if (bytes == 0) return;
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  pieceBytes = std::clamp<std::size_t>(pieceBytes, 1, bytes);
+  const std::size_t pieces = (bytes - 1) / pieceBytes + 1;
+  const auto start = reinterpret_cast<std::uintptr_t>(memory);
+  std::vector<Run> runs = AbsentRunsOrNone(PageUp(start), PageDown(start + bytes));
+  const std::uintptr_t absent = Bytes(runs);
+  if (absent >= kShareFromBytes && pieces > 1 && std::thread::hardware_concurrency() > 1 &&
+      FillSharingFaults(start, bytes, pieceBytes, pieces, fill)) {
+    return;
+  }
+  try {
+    BringIn(std::move(runs), absent);
+  } catch (const std::exception&) {
+  }
+#else
+  (void)memory;
+#endif
+  fill(0, bytes);
 }
 
 }  // namespace varne::raster

@@ -106,14 +106,22 @@ std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
       return NewZeroed(bytes);
     }
     block.memory = static_cast<std::uint8_t*>(resized);
-    // A grown block's new pages are fresh, and the clear below would fault
-    // them in one at a time.
-    if (bytes > block.bytes) MakeResident(block.memory, bytes);
   }
-  if (bytes >= limits_.streamingClearBytes) {
-    ClearBypassingCache(block.memory, bytes);
+  const bool streaming = bytes >= limits_.streamingClearBytes;
+  const auto clear = [&](std::size_t offset, std::size_t count) {
+    if (streaming) {
+      ClearBypassingCache(block.memory + offset, count);
+    } else {
+      std::memset(block.memory + offset, 0, count);
+    }
+    return true;
+  };
+  // A grown block's new pages are fresh, and the clear would fault them in
+  // one at a time.
+  if (bytes > block.bytes) {
+    FillResident(block.memory, bytes, kFillPieceBytes, clear);
   } else {
-    std::memset(block.memory, 0, bytes);
+    clear(0, bytes);
   }
   return block.memory;
 }

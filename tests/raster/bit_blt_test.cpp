@@ -3,6 +3,7 @@
 // edge of both bitmaps, and with non-default DC colours throughout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -184,6 +185,55 @@ TEST_F(ShortColourTable, IndicesPastItAreBlackIntoAMaskAndAnotherTable) {
   DeleteObject(section);
   DeleteObject(mask);
   DeleteObject(longer);
+}
+
+// A picture's conversion as an open makes it, larger than the pieces in
+// which a layer may fill fresh memory: every row of a new section of
+// either row order lands in its place.
+using LargeBlit = LeakCheckedTest;
+
+TEST_F(LargeBlit, EveryRowOfANewSectionLandsInItsPlace) {
+  constexpr int kWidth = 2048;
+  // Each kept to the end, so the second is not made from the first's memory.
+  std::vector<HBITMAP> sections;
+  for (const bool topDown : {false, true}) {
+    // About 34 MiB: a mapping of its own, since glibc's threshold for one
+    // stops at 32 MiB, of a size not made before in this process.
+    const int height = topDown ? 4401 : 4400;
+    TestSurface source;
+    source.depth = Depth::kDib24;
+    source.width = kWidth;
+    source.height = height;
+    source.values.resize(static_cast<std::size_t>(kWidth) * height);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < kWidth; ++x) source.At(x, y) = static_cast<std::uint32_t>(y << 8 | x % 256);
+    }
+    const HBITMAP picture = CreatePlatformBitmap(source);
+    const BITMAPINFO info = SectionHeader(kWidth, topDown ? -height : height);
+    void* bits = nullptr;
+    const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    sections.push_back(section);
+    ASSERT_TRUE(picture != nullptr && section != nullptr);
+    const HDC from = CreateCompatibleDC(nullptr);
+    const HDC to = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previousFrom = SelectObject(from, picture);
+    const HGDIOBJ previousTo = SelectObject(to, section);
+    EXPECT_TRUE(BitBlt(to, 0, 0, kWidth, height, from, 0, 0, SRCCOPY));
+    TestSurface like = source;
+    like.depth = Depth::kDib32;
+    like.topDown = topDown;
+    const std::vector<std::uint32_t> got = ReadBack(section, like, to);
+    const auto wrong = std::mismatch(got.begin(), got.end(), source.values.begin());
+    EXPECT_TRUE(wrong.first == got.end())
+        << (topDown ? "top-down" : "bottom-up") << ", first wrong at row "
+        << (wrong.first - got.begin()) / kWidth;
+    SelectObject(from, previousFrom);
+    SelectObject(to, previousTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    DeleteObject(picture);
+  }
+  for (const HBITMAP section : sections) DeleteObject(section);
 }
 
 }  // namespace
