@@ -34,6 +34,11 @@ void AfterReadCall(std::size_t, ssize_t) {}
 void ObserveReadCalls(ReadCallObserver observer) { readCallObserver = observer; }
 #endif
 
+std::size_t ReadCallBytes(std::size_t filled, std::size_t wanted) {
+  const std::size_t toPieceEnd = raster::kFillPieceBytes - filled % raster::kFillPieceBytes;
+  return std::min({wanted - filled, toPieceEnd, kReadCallBytes});
+}
+
 std::unique_ptr<OpenedFile> OpenedFile::Open(const char* path, std::size_t maxBytes) {
   // Opening is already an act on a FIFO (a writer waiting for a reader is
   // let go) and on some devices, so a path that does not name a regular
@@ -50,7 +55,8 @@ std::unique_ptr<OpenedFile> OpenedFile::Open(const char* path, std::size_t maxBy
   }
   const std::size_t size = std::min<std::size_t>(static_cast<std::size_t>(status.st_size), maxBytes);
   // A picture's rows are read once, front to back, in calls of up to
-  // kReadCallBytes, so a file not yet cached may be read further ahead.
+  // raster::kFillPieceBytes, so a file not yet cached may be read further
+  // ahead.
   // Only advice: a file system that ignores it reads as before.
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return std::unique_ptr<OpenedFile>(new OpenedFile(fd, size));
@@ -64,7 +70,7 @@ std::size_t OpenedFile::ReadAt(std::size_t offset, std::span<std::uint8_t> out) 
   std::size_t filled = 0;
   const auto readPiece = [&](std::size_t piece, std::size_t count) {
     while (filled < piece + count) {
-      const std::size_t call = std::min(piece + count - filled, kReadCallBytes);
+      const std::size_t call = ReadCallBytes(filled, wanted);
       const ssize_t got =
           ::pread(fd_, out.data() + filled, call, static_cast<off_t>(offset + filled));
       if (got < 0 && errno == EINTR) continue;

@@ -27,6 +27,12 @@ void ObserveReadCalls(ReadCallObserver observer);
 inline constexpr std::size_t kReadCallBytes = std::size_t{64} << 20;
 #endif
 
+// The size of the read call that starts `filled` bytes into a read of
+// `wanted`: at most kReadCallBytes, and never across a multiple of
+// raster::kFillPieceBytes, where the pieces that the destination's pages
+// come in by meet, so that the calls are the same however they come in.
+std::size_t ReadCallBytes(std::size_t filled, std::size_t wanted);
+
 // The regular file at a path, open for reading. Reads go straight into the
 // caller's memory (a section's rows), so the file is never held whole.
 class OpenedFile final : public ByteSource {

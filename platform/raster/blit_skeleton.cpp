@@ -171,7 +171,8 @@ void Blit(Surface& destination, BlitArea area, const Surface* source,
   SourceRows* rows = sourceRows ? &*sourceRows : nullptr;
   const bool upwards = WalkUpwards(area, destination, source);
   // Rows larger than the caches in all would be evicted before anything
-  // reads them again.
+  // reads them again; decided for the whole area, so that writing it in
+  // bands changes nothing.
   const bool streaming = AreaBytes(area, destination) >= kBypassCacheFromBytes;
   const auto run = [&](const BlitArea& rowsOf) {
     if (destination.IsMonochrome()) {
@@ -201,17 +202,17 @@ void Blit(Surface& destination, BlitArea area, const Surface* source,
   }
   const bool bottomUp = destination.Row(last) < destination.Row(area.y);
   const std::size_t rowBytes = destination.rowBytes;
+  const auto runBand = [&](std::size_t offset, std::size_t count) {
+    BlitArea band = area;
+    band.height = static_cast<std::int64_t>(count / rowBytes);
+    const auto fromLowest = static_cast<std::int64_t>(offset / rowBytes);
+    const std::int64_t skip = bottomUp ? area.height - fromLowest - band.height : fromLowest;
+    band.y += skip;
+    band.sourceY += skip;
+    return run(band);
+  };
   const std::size_t bandRows = std::max<std::size_t>(kFillPieceBytes / rowBytes, 1);
-  FillResident(lowest, AreaBytes(area, destination), bandRows * rowBytes,
-               [&](std::size_t offset, std::size_t count) {
-                 BlitArea band = area;
-                 band.height = static_cast<std::int64_t>(count / rowBytes);
-                 const auto fromLowest = static_cast<std::int64_t>(offset / rowBytes);
-                 const std::int64_t skip = bottomUp ? area.height - fromLowest - band.height : fromLowest;
-                 band.y += skip;
-                 band.sourceY += skip;
-                 return run(band);
-               });
+  FillResident(lowest, AreaBytes(area, destination), bandRows * rowBytes, runBand);
 }
 
 }  // namespace varne::raster

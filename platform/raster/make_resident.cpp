@@ -80,8 +80,8 @@ std::uintptr_t PageBytes() {
   static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   return page;
 }
-std::uintptr_t PageUp(std::uintptr_t address) { return (address + PageBytes() - 1) / PageBytes() * PageBytes(); }
 std::uintptr_t PageDown(std::uintptr_t address) { return address / PageBytes() * PageBytes(); }
+std::uintptr_t PageUp(std::uintptr_t address) { return PageDown(address + PageBytes() - 1); }
 
 std::uintptr_t Bytes(const std::vector<Run>& runs) {
   std::uintptr_t bytes = 0;
@@ -119,7 +119,8 @@ bool FillSharingFaults(std::uintptr_t start, std::size_t bytes, std::size_t piec
   // straddles two is in before the first of them is filled.
   const auto bringInPiece = [&](std::size_t i) {
     const std::uintptr_t from = PageUp(start + i * pieceBytes);
-    const std::uintptr_t to = std::min(PageUp(start + std::min(bytes, (i + 1) * pieceBytes)), lastWhole);
+    const std::uintptr_t pieceEnd = start + std::min(bytes, (i + 1) * pieceBytes);
+    const std::uintptr_t to = std::min(PageUp(pieceEnd), lastWhole);
     Populate(AbsentRunsOrNone(from, to));
   };
   enum : unsigned char { kFree, kClaimed, kIn };
@@ -134,6 +135,7 @@ bool FillSharingFaults(std::uintptr_t start, std::size_t bytes, std::size_t piec
         if (!state[i].compare_exchange_strong(free, kClaimed)) return;
         bringInPiece(i);
         state[i].store(kIn, std::memory_order_release);
+        state[i].notify_one();
       }
     });
   } catch (const std::exception&) {
@@ -149,7 +151,7 @@ bool FillSharingFaults(std::uintptr_t start, std::size_t bytes, std::size_t piec
     if (state[i].compare_exchange_strong(free, kClaimed)) {
       bringInPiece(i);
     } else {
-      while (state[i].load(std::memory_order_acquire) != kIn) std::this_thread::yield();
+      state[i].wait(kClaimed, std::memory_order_acquire);
     }
     const std::size_t offset = i * pieceBytes;
     if (!fill(offset, std::min(pieceBytes, bytes - offset))) break;
@@ -195,6 +197,7 @@ void FillResident(void* memory, std::size_t bytes, std::size_t pieceBytes, const
   }
 #else
   (void)memory;
+  (void)pieceBytes;
 #endif
   fill(0, bytes);
 }

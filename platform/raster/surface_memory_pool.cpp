@@ -127,8 +127,11 @@ std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
 }
 
 bool SurfaceMemoryPool::NoteTaken(std::size_t bytes) {
-  // A size the pool would never hold, such as a section near the cap that
-  // a hostile header asks for, is left to fault in as it is written.
+  // A size the pool would never hold (a section near the cap) is left to
+  // fault in as it is written. One it would hold costs no more brought in
+  // at once than the held block it would otherwise get, which is cleared
+  // in full: a header that claims far more rows than its file holds costs
+  // its size only when its size comes again.
   if (bytes < limits_.minBlockBytes || bytes > limits_.maxBytes) return false;
   if (std::find(takenSizes_.begin(), takenSizes_.end(), bytes) != takenSizes_.end()) return true;
   takenSizes_[nextTakenSize_] = bytes;

@@ -72,8 +72,8 @@ class SurfaceMemoryPool {
   std::vector<Block> blocks_;  // oldest first
   std::size_t heldBytes_ = 0;
   std::size_t largestTaken_ = 0;  // since the last HoldLargestTaken
-  // The last few sizes handed out that the pool would hold, the oldest
-  // overwritten first; zero never matches.
+  // The last eight sizes handed out that the pool would hold, each noted
+  // the first time, the oldest overwritten first; zero never matches.
   std::array<std::size_t, 8> takenSizes_{};
   std::size_t nextTakenSize_ = 0;
 };

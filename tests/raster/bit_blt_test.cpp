@@ -188,17 +188,20 @@ TEST_F(ShortColourTable, IndicesPastItAreBlackIntoAMaskAndAnotherTable) {
 }
 
 // A picture's conversion as an open makes it, larger than the pieces in
-// which a layer may fill fresh memory: every row of a new section of
-// either row order lands in its place.
+// which a layer may fill fresh memory, into whole rows of a new section of
+// either row order, from the picture's second row to the section's fourth:
+// every row lands in its place.
 using LargeBlit = LeakCheckedTest;
 
 TEST_F(LargeBlit, EveryRowOfANewSectionLandsInItsPlace) {
   constexpr int kWidth = 2048;
-  // Each kept to the end, so the second is not made from the first's memory.
+  constexpr int kDown = 3;
+  // Each kept to the end, so that the second is not made from the first's
+  // memory.
   std::vector<HBITMAP> sections;
   for (const bool topDown : {false, true}) {
-    // About 34 MiB: a mapping of its own, since glibc's threshold for one
-    // stops at 32 MiB, of a size not made before in this process.
+    // About 34 MiB of fresh pages: glibc maps a block this large on its
+    // own, and the Linux layer's pool holds none as large in this process.
     const int height = topDown ? 4401 : 4400;
     TestSurface source;
     source.depth = Depth::kDib24;
@@ -206,10 +209,13 @@ TEST_F(LargeBlit, EveryRowOfANewSectionLandsInItsPlace) {
     source.height = height;
     source.values.resize(static_cast<std::size_t>(kWidth) * height);
     for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < kWidth; ++x) source.At(x, y) = static_cast<std::uint32_t>(y << 8 | x % 256);
+      for (int x = 0; x < kWidth; ++x) {
+        source.At(x, y) = static_cast<std::uint32_t>((y + 1) << 8 | x % 256);
+      }
     }
     const HBITMAP picture = CreatePlatformBitmap(source);
-    const BITMAPINFO info = SectionHeader(kWidth, topDown ? -height : height);
+    const int rows = height + kDown + 2;
+    const BITMAPINFO info = SectionHeader(kWidth, topDown ? -rows : rows);
     void* bits = nullptr;
     const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     sections.push_back(section);
@@ -218,12 +224,16 @@ TEST_F(LargeBlit, EveryRowOfANewSectionLandsInItsPlace) {
     const HDC to = CreateCompatibleDC(nullptr);
     const HGDIOBJ previousFrom = SelectObject(from, picture);
     const HGDIOBJ previousTo = SelectObject(to, section);
-    EXPECT_TRUE(BitBlt(to, 0, 0, kWidth, height, from, 0, 0, SRCCOPY));
-    TestSurface like = source;
-    like.depth = Depth::kDib32;
-    like.topDown = topDown;
-    const std::vector<std::uint32_t> got = ReadBack(section, like, to);
-    const auto wrong = std::mismatch(got.begin(), got.end(), source.values.begin());
+    EXPECT_TRUE(BitBlt(to, 0, kDown, kWidth, height - 1, from, 0, 1, SRCCOPY));
+    TestSurface expected = source;
+    expected.depth = Depth::kDib32;
+    expected.height = rows;
+    expected.topDown = topDown;
+    expected.values.assign(std::size_t{kWidth} * rows, 0);
+    std::copy(source.values.begin() + kWidth, source.values.end(),
+              expected.values.begin() + std::ptrdiff_t{kWidth} * kDown);
+    const std::vector<std::uint32_t> got = ReadBack(section, expected, to);
+    const auto wrong = std::mismatch(got.begin(), got.end(), expected.values.begin());
     EXPECT_TRUE(wrong.first == got.end())
         << (topDown ? "top-down" : "bottom-up") << ", first wrong at row "
         << (wrong.first - got.begin()) / kWidth;

@@ -172,7 +172,7 @@ TEST(SurfaceMemoryPool, AFreshBlockOfASizeHandedOutBeforeComesInResident) {
     GTEST_SKIP() << "pages asked for are not brought in here (an emulator ignores the advice)";
   }
   // Over glibc's largest mmap threshold, so each block is a mapping of its
-  // own, untouched but for the allocator's header in its first page.
+  // own, untouched but for the allocator's header.
   constexpr std::size_t kBytes = std::size_t{40} << 20;
   const std::size_t page = varne::test::PageBytes();
   const auto absentPages = [&](const std::uint8_t* memory) {
@@ -186,7 +186,9 @@ TEST(SurfaceMemoryPool, AFreshBlockOfASizeHandedOutBeforeComesInResident) {
   std::uint8_t* first = pool.TakeZeroed(kBytes);
   std::uint8_t* again = pool.TakeZeroed(kBytes);  // the first is still in use
   ASSERT_TRUE(first != nullptr && again != nullptr);
-  EXPECT_EQ(absentPages(first), static_cast<std::ptrdiff_t>(kBytes / page - 1))
+  // Nearly all: where the system hands out huge pages freely, the
+  // allocator's header may have brought in 2 MiB.
+  EXPECT_GT(absentPages(first), static_cast<std::ptrdiff_t>(kBytes / page * 9 / 10))
       << "a size not handed out before is left to fault in";
   EXPECT_EQ(absentPages(again), 0);
   EXPECT_TRUE(AllZero(again, kBytes));
