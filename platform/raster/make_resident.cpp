@@ -89,17 +89,6 @@ std::uintptr_t Bytes(const std::vector<Run>& runs) {
   return bytes;
 }
 
-void BringIn(std::vector<Run> runs, std::uintptr_t absent) {
-  if (absent < kShareFromBytes || std::thread::hardware_concurrency() < 2) {
-    Populate(runs);
-    return;
-  }
-  const std::vector<Run> second = SecondHalf(runs, absent, PageBytes());
-  std::thread helper(Populate, std::cref(second));
-  Populate(runs);
-  helper.join();
-}
-
 // The whole pages of [at, end) that are not resident, or none when the
 // list cannot be had.
 std::vector<Run> AbsentRunsOrNone(std::uintptr_t at, std::uintptr_t end) {
@@ -107,6 +96,28 @@ std::vector<Run> AbsentRunsOrNone(std::uintptr_t at, std::uintptr_t end) {
     return at < end ? AbsentRuns(at, end, PageBytes()) : std::vector<Run>{};
   } catch (const std::exception&) {
     return {};
+  }
+}
+
+std::vector<Run> AbsentWholePages(void* memory, std::size_t bytes) {
+  const auto start = reinterpret_cast<std::uintptr_t>(memory);
+  return AbsentRunsOrNone(PageUp(start), PageDown(start + bytes));
+}
+
+// With much absent, a helper takes the second half. Where memory for the
+// split or a thread cannot be had, the pages fault in as they are written.
+void BringIn(std::vector<Run> runs) {
+  const std::uintptr_t absent = Bytes(runs);
+  if (absent < kShareFromBytes || std::thread::hardware_concurrency() < 2) {
+    Populate(runs);
+    return;
+  }
+  try {
+    const std::vector<Run> second = SecondHalf(runs, absent, PageBytes());
+    std::thread helper(Populate, std::cref(second));
+    Populate(runs);
+    helper.join();
+  } catch (const std::exception&) {
   }
 }
 
@@ -164,15 +175,7 @@ bool FillSharingFaults(std::uintptr_t start, std::size_t bytes, std::size_t piec
 
 void MakeResident(void* memory, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-  const auto start = reinterpret_cast<std::uintptr_t>(memory);
-  // Memory short enough that the run list cannot be had, or a thread
-  // refused: the pages then fault in as they are written.
-  try {
-    std::vector<Run> runs = AbsentRunsOrNone(PageUp(start), PageDown(start + bytes));
-    const std::uintptr_t absent = Bytes(runs);
-    BringIn(std::move(runs), absent);
-  } catch (const std::exception&) {
-  }
+  BringIn(AbsentWholePages(memory, bytes));
 #else
   (void)memory;
   (void)bytes;
@@ -184,17 +187,13 @@ void FillResident(void* memory, std::size_t bytes, std::size_t pieceBytes, const
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
   pieceBytes = std::clamp<std::size_t>(pieceBytes, 1, bytes);
   const std::size_t pieces = (bytes - 1) / pieceBytes + 1;
+  std::vector<Run> runs = AbsentWholePages(memory, bytes);
   const auto start = reinterpret_cast<std::uintptr_t>(memory);
-  std::vector<Run> runs = AbsentRunsOrNone(PageUp(start), PageDown(start + bytes));
-  const std::uintptr_t absent = Bytes(runs);
-  if (absent >= kShareFromBytes && pieces > 1 && std::thread::hardware_concurrency() > 1 &&
+  if (Bytes(runs) >= kShareFromBytes && pieces > 1 && std::thread::hardware_concurrency() > 1 &&
       FillSharingFaults(start, bytes, pieceBytes, pieces, fill)) {
     return;
   }
-  try {
-    BringIn(std::move(runs), absent);
-  } catch (const std::exception&) {
-  }
+  BringIn(std::move(runs));
 #else
   (void)memory;
   (void)pieceBytes;
