@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# check_fresh_root.sh RELEASE (bookworm or trixie): proves the README's two
-# commands on a Debian that holds nothing but a minimal root, as
-# `debootstrap --variant=minbase` makes it:
+# check_fresh_root.sh RELEASE [person|root]: proves the README's two
+# commands on a Debian (bookworm or trixie) that holds nothing but a minimal
+# root, as `debootstrap --variant=minbase` makes it:
 #  1. a clean clone of this repository's committed main and ../shared are
 #     copied into a fresh RELEASE root, owned by an ordinary user who may
-#     use sudo (the one package added before the commands run);
-#  2. as that user, with an environment of PATH, HOME and DISPLAY only:
+#     use sudo (the one package added before the commands run), or, with
+#     `root`, into root's home, with nothing added at all;
+#  2. as that user (or as root), with an environment of PATH, HOME and
+#     DISPLAY only:
 #     `bash scripts/run.sh` on a virtual display with a window manager,
 #     both served from outside the root (the window "Varne" appears, Alt+F4
 #     ends it with status 3), then `bash scripts/test.sh`, which must end
@@ -22,10 +24,17 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 release=${1:-}
+user=${2:-person}
 case "$release" in
   bookworm) other=trixie ;;
   trixie) other=bookworm ;;
-  *) echo "usage: $0 bookworm|trixie" >&2; exit 2 ;;
+  *) echo "usage: $0 bookworm|trixie [person|root]" >&2; exit 2 ;;
+esac
+# Each with the PATH a login of theirs gets.
+case "$user" in
+  person) home=/home/person path=/usr/local/bin:/usr/bin:/bin ;;
+  root) home=/root path=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin ;;
+  *) echo "usage: $0 bookworm|trixie [person|root]" >&2; exit 2 ;;
 esac
 [ "$(id -u)" -eq 0 ] || { echo "needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
 command -v git >/dev/null || { echo "needs git" >&2; exit 2; }
@@ -44,31 +53,32 @@ step() {  # step WHAT COMMAND...: runs COMMAND, times it, reports its status
 }
 
 started=$(date +%s)
-echo "== fresh $release root, $(date -u +%Y-%m-%dT%H:%MZ), main at $(git -C "$repo" rev-parse --short HEAD)"
+echo "== fresh $release root as $user, $(date -u +%Y-%m-%dT%H:%MZ), main at $(git -C "$repo" rev-parse --short HEAD)"
 step "debootstrap --variant=minbase $release" make_minimal_root "$release" || exit 1
-chroot "$root" env DEBIAN_FRONTEND=noninteractive \
-  sh -c 'apt-get update -qq && apt-get install -y -qq --no-install-recommends sudo >/dev/null' ||
-  exit 1
-chroot "$root" useradd --create-home --shell /bin/bash person
-echo 'person ALL=(ALL) NOPASSWD: ALL' >"$root/etc/sudoers.d/person"
-chmod 0440 "$root/etc/sudoers.d/person"
-git clone --quiet "$repo" "$root/home/person/varne"
-cp -r "$repo/../shared" "$root/home/person/shared"
-chroot "$root" chown -R person:person /home/person
+if [ "$user" = person ]; then
+  chroot "$root" env DEBIAN_FRONTEND=noninteractive \
+    sh -c 'apt-get update -qq && apt-get install -y -qq --no-install-recommends sudo >/dev/null' ||
+    exit 1
+  chroot "$root" useradd --create-home --shell /bin/bash person
+  echo 'person ALL=(ALL) NOPASSWD: ALL' >"$root/etc/sudoers.d/person"
+  chmod 0440 "$root/etc/sudoers.d/person"
+fi
+git clone --quiet "$repo" "$root$home/varne"
+cp -r "$repo/../shared" "$root$home/shared"
+chroot "$root" chown -R "$user:$user" "$home"
 echo "packages in the root: $(chroot "$root" dpkg-query -W | wc -l)"
 
 start_virtual_display 70
-as_person() {
-  chroot --userspec=person:person "$root" env -i PATH=/usr/local/bin:/usr/bin:/bin \
-    HOME=/home/person DISPLAY="$DISPLAY" "$@"
+as_user() {
+  chroot --userspec="$user:$user" "$root" env -i PATH="$path" HOME="$home" DISPLAY="$DISPLAY" "$@"
 }
 step "bash scripts/run.sh" varne_window_closes "run.sh in the $release root" \
-  as_person bash -c 'cd ~/varne && bash scripts/run.sh'
-step "bash scripts/test.sh" as_person bash -c 'cd ~/varne && bash scripts/test.sh' \
+  as_user bash -c 'cd ~/varne && bash scripts/run.sh'
+step "bash scripts/test.sh" as_user bash -c 'cd ~/varne && bash scripts/test.sh' \
   >"$root.test.log" 2>&1
 tail -40 "$root.test.log"
-mv "$root.test.log" "/var/tmp/varne-$release-test.log"
-echo "(the whole log: /var/tmp/varne-$release-test.log)"
+mv "$root.test.log" "/var/tmp/varne-$release-$user-test.log"
+echo "(the whole log: /var/tmp/varne-$release-$user-test.log)"
 
 # Whatever the commands started must have ended with them.
 for link in /proc/[0-9]*/root; do
@@ -80,7 +90,7 @@ for link in /proc/[0-9]*/root; do
   fi
 done
 
-deb=$(ls "$root"/home/person/varne/dist/varne_*_amd64.deb 2>/dev/null | head -1)
+deb=$(ls "$root$home"/varne/dist/varne_*_amd64.deb 2>/dev/null | head -1)
 if [ "$release" = trixie ]; then
   # What Debian 13 builds needs Debian 13's libraries (glibc 2.41, the
   # 64-bit time_t renames): releases are built on Debian 12, whose package

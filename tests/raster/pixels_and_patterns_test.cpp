@@ -186,8 +186,12 @@ TEST_F(DepthConversion, BlitWithinOneBitmapReadsTheSourceBeforeWritingIt) {
   // And back up and to the left, through an operation that reads D.
   ASSERT_TRUE(BitBlt(surface.dc(), 0, 0, 3, 3, surface.dc(), 1, 1, SRCINVERT));
   GdiFlush();
-  const DWORD inverted[16] = {1 ^ 1, 2 ^ 2, 3 ^ 3, 4, 5 ^ 5, 1 ^ 6, 2 ^ 7, 3, 9 ^ 9, 5 ^ 10, 6 ^ 11,
-                              7, 13, 9, 10, 11};
+  // Each pixel of the 3 x 3 block, XOR the one below and right of it as it
+  // was before the blit.
+  DWORD inverted[16];
+  std::memcpy(inverted, expected, sizeof(inverted));
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 3; ++x) inverted[y * 4 + x] = expected[y * 4 + x] ^ expected[(y + 1) * 4 + x + 1];
   EXPECT_EQ(0, std::memcmp(words, inverted, sizeof(inverted)));
 }
 

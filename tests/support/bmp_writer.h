@@ -31,8 +31,9 @@ struct BmpColour {
   friend bool operator==(const BmpColour&, const BmpColour&) = default;
 };
 
-// Every field as it will be stored. Defaults give a valid 1x1 24-bit file
-// once `pixels` is filled.
+// Every field as it will be stored, each with its default where it is
+// declared, so that a recipe names only the fields it changes. Defaults give
+// a valid 1x1 24-bit file once `pixels` is filled.
 struct BmpFileRecipe {
   std::uint32_t headerBytes = 40;  // 12 writes the OS/2 core header; others the info header
   std::int32_t width = 1;          // the core header stores both as 16 bits
@@ -43,14 +44,14 @@ struct BmpFileRecipe {
   // Red, green, blue, alpha. Stored inside headers of 52 bytes or more (as
   // many as fit), and after a 40-byte header for the bitfield compressions.
   std::array<std::uint32_t, 4> masks{};
-  std::vector<BmpColour> palette;  // 3-byte entries after a core header, else 4
-  std::optional<std::uint32_t> coloursUsed;  // default: the palette's length
+  std::vector<BmpColour> palette{};  // 3-byte entries after a core header, else 4
+  std::optional<std::uint32_t> coloursUsed{};  // default: the palette's length
   // Where the pixels start. Default: right after the palette; a larger
   // offset leaves a gap of filler bytes, a smaller one overlaps the palette.
   // An offset into the headers is stored, but the pixels follow the palette.
-  std::optional<std::uint32_t> pixelOffset;
-  std::vector<std::uint8_t> pixels;  // the pixel data exactly as stored
-  std::optional<std::uint32_t> imageBytes;  // default: the length of `pixels`
+  std::optional<std::uint32_t> pixelOffset{};
+  std::vector<std::uint8_t> pixels{};  // the pixel data exactly as stored
+  std::optional<std::uint32_t> imageBytes{};  // default: the length of `pixels`
 };
 
 std::vector<std::uint8_t> BuildBmp(const BmpFileRecipe& recipe);
