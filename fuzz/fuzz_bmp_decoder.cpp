@@ -7,7 +7,7 @@
 #include <variant>
 
 #include "fuzz/fuzz_report.h"
-#include "platform/bmp/bmp_decoder.h"
+#include "platform/bmp/test_seam.h"
 #include "platform/raster/surface_limits.h"
 
 namespace {

@@ -27,7 +27,7 @@
 #include "fuzz/memory_file.h"
 #include "platform/bmp/bmp_decoder.h"
 #include "platform/bmp/load_limits.h"
-#include "platform/bmp/read_file_bytes.h"
+#include "platform/bmp/opened_file.h"
 #include "platform/raster/live_objects.h"
 #include "platform/win32.h"
 
@@ -148,7 +148,7 @@ void LayOut(FileUnderLoad& current, std::span<const std::uint8_t> input, const P
 }
 
 // OpenedFile's reads, over Contents instead of a descriptor: capped at the
-// size when opened, split into calls as ReadCallBytes says, ended by an
+// size when opened, split into calls of at most kReadCallBytes, ended by an
 // empty call, the change made after the planned call.
 class ModelFile final : public varne::bmp::ByteSource {
  public:
@@ -163,7 +163,7 @@ class ModelFile final : public varne::bmp::ByteSource {
     std::size_t filled = 0;
     while (filled < wanted) {
       const std::size_t at = offset + filled;
-      const std::size_t call = varne::bmp::ReadCallBytes(filled, wanted);
+      const std::size_t call = std::min(wanted - filled, kReadCallBytes);
       const std::size_t got = at < contents_.end ? std::min(call, contents_.end - at) : 0;
       for (std::size_t i = 0; i < got; ++i) out[filled + i] = contents_.At(at + i);
       if (++calls_ == contents_.plan->afterCall) contents_.Apply();

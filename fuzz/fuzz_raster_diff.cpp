@@ -13,10 +13,10 @@
 #include <cstring>
 #include <vector>
 
+#include "bmp_writer/dib_rows.h"
 #include "fuzz/fuzz_report.h"
 #include "platform/raster/live_objects.h"
 #include "platform/win32.h"
-#include "tests/support/dib_rows.h"
 #include "tests/support/raster_model.h"
 #include "tests/support/section_header.h"
 
@@ -67,7 +67,7 @@ std::uint32_t ReadDibPixel(const Bitmap& bitmap, int x, int y) {
   const ModelBitmap& m = bitmap.model;
   const int memoryRow = m.topDown ? y : m.height - 1 - y;
   const std::uint8_t* row = bitmap.bits + static_cast<std::size_t>(memoryRow) * bitmap.rowBytes;
-  return varne::test::RowValue(row, m.bitsPerPixel, x);
+  return varne::RowValue(row, m.bitsPerPixel, x);
 }
 
 // Contiguous, disjoint channel masks of 1 to `widest` bits within `depth`.
@@ -160,7 +160,7 @@ bool MakeDib(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
   }
   Check(bitmap.handle != nullptr && bits != nullptr, "a DIB section of a valid format is made");
   bitmap.bits = static_cast<std::uint8_t*>(bits);
-  bitmap.rowBytes = varne::test::BmpRowBytes(m.width, m.bitsPerPixel);
+  bitmap.rowBytes = varne::BmpRowBytes(m.width, m.bitsPerPixel);
   for (std::size_t i = 0; i < bitmap.rowBytes * static_cast<std::size_t>(m.height); ++i) {
     bitmap.bits[i] = static_cast<std::uint8_t>(noise.Next());
   }
@@ -176,7 +176,7 @@ bool MakeMonochrome(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) 
   m.monochrome = true;
   m.width = input.ConsumeIntegralInRange(1, kMaxSide);
   m.height = input.ConsumeIntegralInRange(1, kMaxSide);
-  const std::size_t rowBytes = varne::test::MonochromeRowBytes(m.width);
+  const std::size_t rowBytes = varne::MonochromeRowBytes(m.width);
   std::vector<std::uint8_t> bits(rowBytes * static_cast<std::size_t>(m.height));
   for (auto& byte : bits) byte = static_cast<std::uint8_t>(noise.Next());
   bitmap.handle = CreateBitmap(m.width, m.height, 1, 1, bits.data());
@@ -184,7 +184,7 @@ bool MakeMonochrome(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) 
   m.raw.resize(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height));
   for (int y = 0; y < m.height; ++y) {
     for (int x = 0; x < m.width; ++x) {
-      m.At(x, y) = varne::test::RowValue(&bits[static_cast<std::size_t>(y) * rowBytes], 1, x);
+      m.At(x, y) = varne::RowValue(&bits[static_cast<std::size_t>(y) * rowBytes], 1, x);
     }
   }
   return true;

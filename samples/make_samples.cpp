@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
 
 namespace {
 
-using varne::test::BmpColour;
-using varne::test::BmpFileRecipe;
+using varne::BmpColour;
+using varne::BmpFileRecipe;
 
 std::uint32_t Rgb(double red, double green, double blue) {
   const auto clamp = [](double v) {
@@ -88,7 +88,7 @@ std::vector<BmpColour> WeavePalette() {
 }
 
 bool Write(const std::string& path, const BmpFileRecipe& recipe) {
-  if (varne::test::WriteFileBytes(path, varne::test::BuildBmp(recipe))) return true;
+  if (varne::WriteFileBytes(path, varne::BuildBmp(recipe))) return true;
   std::fprintf(stderr, "cannot write %s\n", path.c_str());
   return false;
 }
@@ -102,14 +102,14 @@ int main(int argc, char** argv) {
   photo.width = 480;
   photo.height = 320;
   photo.bitCount = 24;
-  photo.pixels = varne::test::PackRows(480, 320, 24, false, LandscapeAt);
+  photo.pixels = varne::PackRows(480, 320, 24, false, LandscapeAt);
 
   BmpFileRecipe shape;
   shape.width = 192;
   shape.height = 192;
   shape.bitCount = 1;
   shape.palette = {{0, 0, 0}, {255, 255, 255}};
-  shape.pixels = varne::test::PackRows(192, 192, 1, false,
+  shape.pixels = varne::PackRows(192, 192, 1, false,
                                        [](int x, int y) { return FlowerAt(x, y) ? 0u : 1u; });
 
   BmpFileRecipe texture;
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   texture.height = 128;
   texture.bitCount = 4;
   texture.palette = WeavePalette();
-  texture.pixels = varne::test::PackRows(128, 128, 4, false, WeaveAt);
+  texture.pixels = varne::PackRows(128, 128, 4, false, WeaveAt);
 
   const bool written = Write(directory + "/landscape.bmp", photo) &&
                        Write(directory + "/watermark_flower.bmp", shape) &&

@@ -14,26 +14,6 @@ cd "$(dirname "$0")/.."
 mode="${1:-}"
 
 bash scripts/install-deps.sh bench
-# The peers: OpenCV and Pillow through Debian's own interpreter; libvips and
-# ImageMagick through their C libraries (bench/peer_libraries.cpp, built
-# when pkg-config finds both).
-peer_packages=(python3-numpy python3-opencv python3-pil pkg-config libvips-dev
-  libmagickcore-6.q16-dev)
-missing=()
-for package in "${peer_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  else
-    echo "The peer comparison needs: ${missing[*]} (sudo apt-get install ${missing[*]})" >&2
-    exit 1
-  fi
-fi
 
 cmake --preset bench >/dev/null
 targets=(varne_bench varne_write_bench_image varne_peer_libraries)

@@ -9,7 +9,7 @@
 # fuzz/corpus/<target>/. Inputs are at most 64 KiB, the loader's head, but
 # 1 MiB and 64 KiB for fuzz_load_large_file, which reads on past the head.
 # Every input runs under limits: 5 s, one allocation of at most the
-# surface cap (1 GiB) plus 64 MiB, 2 GiB resident in all. An input that
+# surface cap (1 GiB) plus 64 MiB, 2 GiB resident in all (fuzz/CMakeLists.txt). An input that
 # crashes, leaks, trips UBSan, finds a difference from the model, runs
 # past the time or breaks a memory limit is a finding: one input per
 # distinct fault is kept in fuzz/corpus/ (regressions/ for files, the
@@ -34,22 +34,11 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
   targets=(fuzz_bmp_decoder fuzz_load_and_effect fuzz_load_large_file fuzz_raster_diff)
 
-# The limits follow the layer's surface cap: one section of exactly the cap
-# is legitimate, anything larger in one allocation is not, and a process
-# holding much more than the cap has lost track of memory.
-if ! grep -q 'kMaxSurfaceBytes = std::uint64_t{1} << 30;' platform/raster/surface_limits.h; then
-  echo "fuzz.sh: the surface cap in platform/raster/surface_limits.h changed; update the limits here" >&2
-  exit 1
-fi
-cap_mb=1024
-limits=(-timeout=5 -malloc_limit_mb=$((cap_mb + 64)) -rss_limit_mb=$((cap_mb * 2)))
-
-if ! command -v clang++ >/dev/null; then
-  echo "fuzz.sh: clang++ is missing; install clang and libclang-rt-dev (Debian)" >&2
-  exit 1
-fi
+bash scripts/install-deps.sh fuzz || exit 1
 cmake --preset fuzz >/dev/null || exit 1
 cmake --build build/fuzz --target varne_fuzzers -j 2 || exit 1
+# The limits follow the layer's surface cap; the build writes them.
+read -r -a limits <build/fuzz/fuzz/limits || exit 1
 
 bmpsuite=../shared/bmpsuite
 status=0

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# install-deps.sh run|test|bench|package|icons: installs the Debian packages that the
-# given command needs and the machine lacks. As root it installs them with
+# install-deps.sh GROUP: installs the Debian packages that the command of
+# GROUP needs and the machine lacks: run, test, bench, package, icons, fuzz,
+# screenshot (scripts/screenshot.sh) or screenshot-windows
+# (packaging/windows/screenshot.sh). As root it installs them with
 # apt-get; otherwise through sudo (which asks for a password at a terminal),
 # and where neither can, it says what to install. Every name here is one
 # that Debian 12 and Debian 13 both have (clang's runtime under the
@@ -24,9 +26,23 @@ test_packages=("${package_packages[@]}" libgtest-dev:arm64 libgmock-dev:arm64
   libgtest-dev libgmock-dev googletest
   wine wine64 xvfb xauth clang libclang-rt-dev
   lintian desktop-file-utils appstream openbox xdotool x11-utils weston icoutils)
-bench_packages=("${run_packages[@]}" libbenchmark-dev)
+# Google Benchmark, and the peers the benchmarks are compared with: OpenCV
+# and Pillow through Debian's own interpreter, libvips and ImageMagick
+# through their C libraries (bench/peer_libraries.cpp, built when
+# pkg-config finds both).
+bench_packages=("${run_packages[@]}" libbenchmark-dev python3-numpy python3-opencv python3-pil
+  pkg-config libvips-dev libmagickcore-dev)
 # scripts/render-icons.sh: rsvg-convert and icotool.
 icons_packages=(librsvg2-bin icoutils)
+# A virtual display with a window manager, xdotool to drive the dialog and
+# ImageMagick's import to take the picture; the Windows one under Wine,
+# whose own Marlett font draws the caption's buttons.
+# scripts/fuzz.sh: clang with its sanitizer and fuzzer runtime.
+fuzz_packages=("${run_packages[@]}" clang libclang-rt-dev)
+screenshot_tools=(xvfb xdotool imagemagick x11-utils openbox)
+screenshot_packages=("${run_packages[@]}" "${screenshot_tools[@]}")
+screenshot_windows_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest nsis zip
+  wine wine64 fonts-wine "${screenshot_tools[@]}")
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
@@ -34,7 +50,10 @@ case "${1:-}" in
   bench) wanted=("${bench_packages[@]}") ;;
   package) wanted=("${package_packages[@]}") ;;
   icons) wanted=("${icons_packages[@]}") ;;
-  *) echo "usage: $0 run|test|bench|package|icons" >&2; exit 2 ;;
+  fuzz) wanted=("${fuzz_packages[@]}") ;;
+  screenshot) wanted=("${screenshot_packages[@]}") ;;
+  screenshot-windows) wanted=("${screenshot_windows_packages[@]}") ;;
+  *) echo "usage: $0 run|test|bench|package|icons|fuzz|screenshot|screenshot-windows" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -4,22 +4,14 @@
 # the focused "Open Bmp", then the path typed into the dialog) and saves a
 # picture of the dialog, window frame included, to OUTPUT.png
 # (default build/screenshot.png). Without IMAGE.bmp it makes a photo-like
-# test picture. Needs no desktop; installs its few tools when missing.
+# test picture. Needs no desktop; installs what it lacks, as the other
+# scripts do.
 set -eu
 cd "$(dirname "$0")/.."
 output=$(realpath -m "${1:-build/screenshot.png}")
 image=${2:-}
 
-need=()
-command -v Xvfb >/dev/null || need+=(xvfb)
-command -v xdotool >/dev/null || need+=(xdotool)
-command -v import >/dev/null || need+=(imagemagick)
-command -v xwininfo >/dev/null || need+=(x11-utils)
-command -v openbox >/dev/null || need+=(openbox)
-if [ ${#need[@]} -gt 0 ]; then
-  apt-get install -y "${need[@]}" >/dev/null 2>&1 ||
-    { apt-get update >/dev/null 2>&1 && apt-get install -y "${need[@]}" >/dev/null; }
-fi
+bash scripts/install-deps.sh screenshot
 
 cmake --preset app >/dev/null
 cmake --build build/app --target varne >/dev/null

@@ -12,7 +12,7 @@
 
 #include <cstddef>
 
-#include "effects/pixel/pixel_effects.h"
+#include "effects/pixel/luma_of.h"
 #include "platform/win32.h"
 
 #if defined(__SSE2__)

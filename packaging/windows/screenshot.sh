@@ -4,24 +4,14 @@
 # through "Open Bmp" and Wine's open-file dialog, saved with its window
 # frame to OUTPUT.png (default build/screenshot-windows.png). Wine draws the
 # frame itself, as Windows would, rather than leaving it to the window
-# manager. Needs no desktop; installs its few tools when missing.
+# manager. Needs no desktop; installs what it lacks, as the other scripts
+# do.
 set -eu
 cd "$(dirname "$0")/../.."
 output=$(realpath -m "${1:-build/screenshot-windows.png}")
 image=$(realpath "${2:-samples/landscape.bmp}")
 
-need=()
-command -v Xvfb >/dev/null || need+=(xvfb)
-command -v xdotool >/dev/null || need+=(xdotool)
-command -v import >/dev/null || need+=(imagemagick)
-command -v openbox >/dev/null || need+=(openbox)
-command -v wine >/dev/null || need+=(wine wine64)
-# Wine's own symbol font: without it the caption's close button is a letter.
-[ -e /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
-if [ ${#need[@]} -gt 0 ]; then
-  apt-get install -y "${need[@]}" >/dev/null 2>&1 ||
-    { apt-get update >/dev/null 2>&1 && apt-get install -y "${need[@]}" >/dev/null; }
-fi
+bash scripts/install-deps.sh screenshot-windows
 
 cmake --preset windows >/dev/null
 cmake --build build/windows --target varne varne_window_check >/dev/null

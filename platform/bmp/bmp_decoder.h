@@ -95,21 +95,4 @@ std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t
 void DecodeBmpPixels(const BmpLayout& layout, ByteSource& file,
                      std::span<std::uint8_t> bottomUpRows);
 
-// Whole files already in memory. LoadImageA never uses these: they serve the
-// fuzz targets (fuzz_bmp_decoder) and the tests (tests/linux/bmp, the fuzz
-// regressions), which hold their files in memory. They stay here, as thin
-// wrappers over the two calls above, so that what is fuzzed and tested is
-// the very code LoadImageA runs.
-std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> file);
-void DecodeBmpPixels(const BmpLayout& layout, std::span<const std::uint8_t> file,
-                     std::span<std::uint8_t> bottomUpRows);
-
-struct DecodedBmp {
-  BmpLayout layout;
-  std::vector<std::uint8_t> bits;  // bottom-up rows, layout.imageBytes long
-};
-
-// Both steps at once, into memory of its own.
-std::variant<DecodedBmp, DecodeError> DecodeBmp(std::span<const std::uint8_t> file);
-
 }  // namespace varne::bmp

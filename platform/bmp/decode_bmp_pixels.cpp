@@ -113,10 +113,4 @@ void DecodeBmpPixels(const BmpLayout& layout, ByteSource& source,
   }
 }
 
-void DecodeBmpPixels(const BmpLayout& layout, std::span<const std::uint8_t> file,
-                     std::span<std::uint8_t> bottomUpRows) {
-  MemoryBytes source(file);
-  DecodeBmpPixels(layout, source, bottomUpRows);
-}
-
 }  // namespace varne::bmp

@@ -6,7 +6,7 @@
 
 #include "platform/bmp/bmp_decoder.h"
 #include "platform/bmp/load_limits.h"
-#include "platform/bmp/read_file_bytes.h"
+#include "platform/bmp/opened_file.h"
 #include "platform/raster/gdi.h"
 #include "platform/raster/surface_limits.h"
 

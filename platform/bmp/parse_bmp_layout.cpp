@@ -215,8 +215,4 @@ std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t
   return layout;
 }
 
-std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t> file) {
-  return ParseBmpLayout(file, file.size());
-}
-
 }  // namespace varne::bmp

@@ -5,13 +5,13 @@
 #include <optional>
 #include <vector>
 
-#include "platform/raster/clear_bypassing_cache.h"
 #include "platform/raster/gdi.h"
 #include "platform/raster/make_resident.h"
 #include "platform/raster/pixel_format.h"
 #include "platform/raster/rop3.h"
 #include "platform/raster/rop_rows.h"
 #include "platform/raster/source_rows.h"
+#include "platform/raster/surface_memory_pool.h"
 
 namespace varne::raster {
 
@@ -89,16 +89,17 @@ void RunMonochrome(Surface& destination, std::uint64_t pattern, const BlitArea& 
   }
 }
 
-// streaming: the whole blit's rows are larger than the caches, so rows
-// written in place need not be read in first.
 void Run32(Surface& destination, std::uint32_t pattern, const BlitArea& area,
-           SourceRows* sourceRows, bool upwards, std::uint8_t index, bool streaming) {
+           SourceRows* sourceRows, bool upwards, std::uint8_t index) {
   const std::vector<std::uint32_t> noSource(static_cast<std::size_t>(area.width), 0);
   // A SRCCOPY of a converted source (every 24-bit picture on its way in)
   // writes the converted row in place: the same words the row buffer and
   // CombineRow32 below would leave, one pass over the picture fewer.
   // Converting means another format, so never the destination's memory.
   const bool convertInPlace = sourceRows != nullptr && index == RopIndex(SRCCOPY);
+  // Rows larger than the caches in all would be evicted before anything
+  // reads them again, so they need not be read in to be written.
+  const bool streaming = AreaBytes(area, destination) >= kBypassCacheFromBytes;
   for (std::int64_t step = 0; step < area.height; ++step) {
     const std::int64_t row = RowAt(area, step, upwards);
     auto* target = reinterpret_cast<std::uint32_t*>(destination.Row(area.y + row)) + area.x;
@@ -169,50 +170,22 @@ void Blit(Surface& destination, BlitArea area, const Surface* source,
                        operands.zero, copyRows);
   }
   SourceRows* rows = sourceRows ? &*sourceRows : nullptr;
+  // Whole rows are written in full, so their fresh pages may come in at
+  // once rather than a fault at a time.
+  if (area.x == 0 && area.width == destination.width) {
+    const std::int64_t last = area.y + area.height - 1;
+    MakeResident(std::min(destination.Row(area.y), destination.Row(last)),
+                 AreaBytes(area, destination));
+  }
   const bool upwards = WalkUpwards(area, destination, source);
-  // Rows larger than the caches in all would be evicted before anything
-  // reads them again; decided for the whole area, so that writing it in
-  // bands changes nothing.
-  const bool streaming = AreaBytes(area, destination) >= kBypassCacheFromBytes;
-  const auto run = [&](const BlitArea& rowsOf) {
-    if (destination.IsMonochrome()) {
-      RunMonochrome(destination, operands.pattern ? ~std::uint64_t{0} : 0, rowsOf, rows, upwards,
-                    index);
-    } else if (destination.bitsPerPixel == 32) {
-      Run32(destination, operands.pattern, rowsOf, rows, upwards, index, streaming);
-    } else {
-      RunPacked(destination, operands.pattern, rowsOf, rows, upwards, index);
-    }
-    return true;
-  };
-  if (area.x != 0 || area.width != destination.width) {
-    run(area);
-    return;
+  if (destination.IsMonochrome()) {
+    RunMonochrome(destination, operands.pattern ? ~std::uint64_t{0} : 0, area, rows, upwards,
+                  index);
+  } else if (destination.bitsPerPixel == 32) {
+    Run32(destination, operands.pattern, area, rows, upwards, index);
+  } else {
+    RunPacked(destination, operands.pattern, area, rows, upwards, index);
   }
-  // Whole rows are written in full, so their fresh pages may come in ahead
-  // of the writes rather than a fault at a time. From another bitmap, each
-  // row's result depends on nothing else, so the rows go in order of
-  // address, a band at a time, while a helper brings in the far bands.
-  const std::int64_t last = area.y + area.height - 1;
-  std::uint8_t* const lowest = std::min(destination.Row(area.y), destination.Row(last));
-  if (source == &destination) {
-    MakeResident(lowest, AreaBytes(area, destination));
-    run(area);
-    return;
-  }
-  const bool bottomUp = destination.Row(last) < destination.Row(area.y);
-  const std::size_t rowBytes = destination.rowBytes;
-  const auto runBand = [&](std::size_t offset, std::size_t count) {
-    BlitArea band = area;
-    band.height = static_cast<std::int64_t>(count / rowBytes);
-    const auto fromLowest = static_cast<std::int64_t>(offset / rowBytes);
-    const std::int64_t skip = bottomUp ? area.height - fromLowest - band.height : fromLowest;
-    band.y += skip;
-    band.sourceY += skip;
-    return run(band);
-  };
-  const std::size_t bandRows = std::max<std::size_t>(kFillPieceBytes / rowBytes, 1);
-  FillResident(lowest, AreaBytes(area, destination), bandRows * rowBytes, runBand);
 }
 
 }  // namespace varne::raster

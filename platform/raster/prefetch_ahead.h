@@ -1,9 +1,7 @@
-// Row loops ask for their pixels a few kilobytes before they reach them.
-// Measured with perf on a 2-vCPU x86-64 virtual machine, the hardware
-// prefetcher stayed too close behind a loop that spends more than a few
-// instructions on each cache line, and the loop waited on memory; asking
-// a page ahead took EdgesDib at 64 MP from 5.0x to 4.4x memcpy
-// (docs/performance.md).
+// Row loops ask for their pixels a few kilobytes before they reach them:
+// the hardware prefetcher stays too close behind a loop that spends more
+// than a few instructions on each cache line, and the loop waits on
+// memory.
 #pragma once
 
 #include <cstddef>

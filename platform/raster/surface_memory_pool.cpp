@@ -6,19 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/raster/clear_bypassing_cache.h"
 #include "platform/raster/make_resident.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VARNE_POISON_POOL 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VARNE_POISON_POOL 1
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
-#endif
-#if defined(VARNE_POISON_POOL)
+
+// Outside AddressSanitizer its poisoning macros do nothing.
 #include <sanitizer/asan_interface.h>
-#endif
 
 namespace varne::raster {
 
@@ -26,50 +21,45 @@ namespace {
 
 // Enough for what one mask effect on a 64-megapixel picture releases: the
 // image it replaced, its result's rims and key, a loaded second picture
-// and its 32-bit copy, about 700 MiB in six blocks. With half of that, the
-// blocks of each call pushed out the next call's and every Watermark at
-// that size ran on fresh pages. Idle, the pool holds at most this much;
-// a block larger than all of it (a surface near the 1 GiB cap) is freed.
+// and its 32-bit copy, about 700 MiB in six blocks; with less, one call's
+// blocks push out the next call's. A block larger than all of it (a
+// surface near the 1 GiB cap) is freed.
 constexpr PoolLimits kProcessLimits{8, std::size_t{768} << 20, std::size_t{1} << 20};
 
-// Fresh blocks are ordinary pages, without transparent huge pages. On this
-// kind of virtual machine, whose kernel reports free 2 MiB blocks to the
-// host, huge pages come from exactly that reported memory: a first memcpy
-// of a 64 MP picture into fresh huge pages took 2.4-2.8 s when memory had
-// been free for a few seconds, against 0.17-0.21 s in 4 KiB pages (53 ms
-// against 200 ms only when the memory had just been freed). A program
-// started after a pause, and a command after the idle trim, meet the
-// first case (docs/performance.md).
+// Fresh blocks come from calloc in ordinary pages: on a virtual machine
+// whose kernel reports free memory to the host, transparent huge pages come
+// from exactly that reported memory, and take many times longer to fault in.
 std::uint8_t* NewZeroed(std::size_t bytes) { return static_cast<std::uint8_t*>(std::calloc(bytes, 1)); }
 
 // A held block still belongs to the allocator's view of a live allocation,
 // so a write through a pointer into a released surface would go unseen by
-// AddressSanitizer. Under it, a block is poisoned while the pool holds it;
-// it is unpoisoned when it is handed out or goes back to the system.
-void MarkHeld(std::uint8_t* memory, std::size_t bytes) {
-#if defined(VARNE_POISON_POOL)
-  ASAN_POISON_MEMORY_REGION(memory, bytes);
-#else
-  (void)memory;
-  (void)bytes;
-#endif
-}
-
-void MarkInUse(std::uint8_t* memory, std::size_t bytes) {
-#if defined(VARNE_POISON_POOL)
-  ASAN_UNPOISON_MEMORY_REGION(memory, bytes);
-#else
-  (void)memory;
-  (void)bytes;
-#endif
-}
-
+// AddressSanitizer: a block is poisoned while the pool holds it, and
+// unpoisoned when it is handed out or goes back to the system.
 void FreeHeld(std::uint8_t* memory, std::size_t bytes) {
-  MarkInUse(memory, bytes);
+  ASAN_UNPOISON_MEMORY_REGION(memory, bytes);
   std::free(memory);
 }
 
 }  // namespace
+
+void ClearBypassingCache(std::uint8_t* memory, std::size_t bytes) {
+#if defined(__SSE2__)
+  // Whole 16-byte blocks go out as streaming stores; the ragged ends are
+  // cleared the ordinary way.
+  const std::size_t head = std::min(bytes, (16 - reinterpret_cast<std::uintptr_t>(memory) % 16) % 16);
+  std::memset(memory, 0, head);
+  std::uint8_t* at = memory + head;
+  std::uint8_t* const end = at + (bytes - head) / 16 * 16;
+  for (; at != end; at += 16) _mm_stream_si128(reinterpret_cast<__m128i*>(at), _mm_setzero_si128());
+  // Streaming stores are weakly ordered; the fence puts them before
+  // everything this thread stores next, such as the handle publishing the
+  // surface.
+  _mm_sfence();
+  std::memset(end, 0, memory + bytes - end);
+#else
+  std::memset(memory, 0, bytes);
+#endif
+}
 
 // Room for every block up front, so keeping one never allocates.
 SurfaceMemoryPool::SurfaceMemoryPool(PoolLimits limits) : limits_(limits) {
@@ -81,14 +71,13 @@ SurfaceMemoryPool::~SurfaceMemoryPool() {
 }
 
 std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
-  largestTaken_ = std::max(largestTaken_, bytes);
   const bool takenBefore = NoteTaken(bytes);
   const std::size_t i = HeldBlockFor(bytes);
   if (i == blocks_.size()) {
     std::uint8_t* memory = NewZeroed(bytes);
     // Most likely another image of the picture being worked on, which its
     // maker fills right away (the first command after an open, or after
-    // the idle trim gave the last one's block back): its pages come in at
+    // the idle step gave the last one's block back): its pages come in at
     // once rather than a fault at a time.
     if (memory != nullptr && takenBefore) MakeResident(memory, bytes);
     return memory;
@@ -96,7 +85,7 @@ std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
   Block block = blocks_[i];
   blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(i));
   heldBytes_ -= block.bytes;
-  MarkInUse(block.memory, block.bytes);
+  ASAN_UNPOISON_MEMORY_REGION(block.memory, block.bytes);
   if (block.bytes != bytes) {
     // glibc moves a mapping of this size with mremap: the touched pages go
     // along, only the difference is mapped fresh or returned.
@@ -106,32 +95,22 @@ std::uint8_t* SurfaceMemoryPool::TakeZeroed(std::size_t bytes) {
       return NewZeroed(bytes);
     }
     block.memory = static_cast<std::uint8_t*>(resized);
+    // A grown block's new pages are fresh, and the clear would fault them
+    // in one at a time.
+    if (bytes > block.bytes) MakeResident(block.memory, bytes);
   }
-  const bool streaming = bytes >= limits_.streamingClearBytes;
-  const auto clear = [&](std::size_t offset, std::size_t count) {
-    if (streaming) {
-      ClearBypassingCache(block.memory + offset, count);
-    } else {
-      std::memset(block.memory + offset, 0, count);
-    }
-    return true;
-  };
-  // A grown block's new pages are fresh, and the clear would fault them in
-  // one at a time.
-  if (bytes > block.bytes) {
-    FillResident(block.memory, bytes, kFillPieceBytes, clear);
+  if (bytes >= limits_.streamingClearBytes) {
+    ClearBypassingCache(block.memory, bytes);
   } else {
-    clear(0, bytes);
+    std::memset(block.memory, 0, bytes);
   }
   return block.memory;
 }
 
 bool SurfaceMemoryPool::NoteTaken(std::size_t bytes) {
   // A size the pool would never hold (a section near the cap) is left to
-  // fault in as it is written. One it would hold costs no more brought in
-  // at once than the held block it would otherwise get, which is cleared
-  // in full: a header that claims far more rows than its file holds costs
-  // its size only when its size comes again.
+  // fault in as it is written; one it would hold costs no more brought in
+  // at once than the held block it would otherwise get, cleared in full.
   if (bytes < limits_.minBlockBytes || bytes > limits_.maxBytes) return false;
   if (std::find(takenSizes_.begin(), takenSizes_.end(), bytes) != takenSizes_.end()) return true;
   takenSizes_[nextTakenSize_] = bytes;
@@ -165,7 +144,7 @@ void SurfaceMemoryPool::Give(std::uint8_t* memory, std::size_t bytes) {
   while (blocks_.size() >= limits_.maxBlocks || heldBytes_ + bytes > limits_.maxBytes) FreeOldest();
   blocks_.push_back(Block{memory, bytes});
   heldBytes_ += bytes;
-  MarkHeld(memory, bytes);
+  ASAN_POISON_MEMORY_REGION(memory, bytes);
 }
 
 void SurfaceMemoryPool::TrimToOneBlock(std::size_t keepAtMostBytes) {
@@ -187,21 +166,6 @@ void SurfaceMemoryPool::TrimToOneBlock(std::size_t keepAtMostBytes) {
   }
 }
 
-void SurfaceMemoryPool::HoldLargestTaken(std::size_t atMostBytes) {
-  const std::size_t bytes = largestTaken_;
-  largestTaken_ = 0;
-  if (bytes < limits_.minBlockBytes || bytes > atMostBytes) return;
-  for (const Block& block : blocks_) {
-    if (block.bytes == bytes) return;
-  }
-  std::uint8_t* memory = NewZeroed(bytes);
-  if (memory == nullptr) return;
-  // Faulted in while nothing waits on it, rather than by the next copy.
-  MakeResident(memory, bytes);
-  while (!blocks_.empty()) FreeOldest();
-  Give(memory, bytes);
-}
-
 void SurfaceMemoryPool::FreeOldest() {
   FreeHeld(blocks_.front().memory, blocks_.front().bytes);
   heldBytes_ -= blocks_.front().bytes;
@@ -213,7 +177,6 @@ void GiveBackIdleMemory() {
   // Blocks under glibc's mmap threshold, and the layer's small objects,
   // live in the heap, whose free pages stay resident until trimmed.
   malloc_trim(0);
-  PixelMemory().HoldLargestTaken(kIdleKeepBytes);
 }
 
 SurfaceMemoryPool& PixelMemory() {

@@ -2,6 +2,7 @@
 // same byte size, or of a near one. A live drag makes and releases an image
 // of one size at every notification; without reuse each one maps fresh zero
 // pages, and first-touching them costs more than the copy that fills them.
+// The whole memory design, with what each part buys: docs/raster_layer.md.
 #pragma once
 
 #include <array>
@@ -9,16 +10,23 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/raster/clear_bypassing_cache.h"
-
 namespace varne::raster {
+
+// From this size up a block is larger than the caches, and is written with
+// streaming stores: its zeros or pixels would be evicted before anything
+// read them again.
+inline constexpr std::size_t kBypassCacheFromBytes = std::size_t{64} << 20;
+
+// Sets bytes [memory, memory + bytes) to zero, of any alignment and length,
+// with streaming stores. The zeros are visible to every later load of this
+// thread and, once published the usual way, of others.
+void ClearBypassingCache(std::uint8_t* memory, std::size_t bytes);
 
 struct PoolLimits {
   std::size_t maxBlocks = 0;
   std::size_t maxBytes = 0;       // all held blocks together
   std::size_t minBlockBytes = 0;  // smaller ones are cheap to calloc
-  // A reused block of at least this size is cleared with streaming stores,
-  // as it is larger than the caches.
+  // A reused block of at least this size is cleared with streaming stores.
   std::size_t streamingClearBytes = kBypassCacheFromBytes;
   // With no block of the asked size held, one from half to twice it is
   // resized for it, when both sizes are at least this: glibc maps blocks
@@ -47,11 +55,6 @@ class SurfaceMemoryPool {
   // Returns every held block to the system but one: the largest that is
   // no larger than `keepAtMostBytes` (the newest of equals), if any.
   void TrimToOneBlock(std::size_t keepAtMostBytes);
-  // Makes sure a block of the largest size taken since the last call is
-  // held, with its pages resident, in place of any other, if that size is
-  // no larger than `atMostBytes`. An open keeps every block it takes, so
-  // none of the picture's size is left for the next command's copy.
-  void HoldLargestTaken(std::size_t atMostBytes);
 
   std::size_t HeldBlocks() const { return blocks_.size(); }
   std::size_t HeldBytes() const { return heldBytes_; }
@@ -64,16 +67,16 @@ class SurfaceMemoryPool {
 
   // The index of the block TakeZeroed hands out, or the count if none.
   std::size_t HeldBlockFor(std::size_t bytes) const;
-  // Whether a block of `bytes` was handed out before; remembers it if not.
+  // Whether a block of `bytes` was handed out lately; remembers it if not.
   bool NoteTaken(std::size_t bytes);
   void FreeOldest();
 
   PoolLimits limits_;
   std::vector<Block> blocks_;  // oldest first
   std::size_t heldBytes_ = 0;
-  std::size_t largestTaken_ = 0;  // since the last HoldLargestTaken
-  // The last eight sizes handed out that the pool would hold, each noted
-  // the first time, the oldest overwritten first; zero never matches.
+  // The last sizes handed out that the pool would hold, each noted the
+  // first time, the oldest overwritten first; zero never matches. Eight
+  // cover every size one command makes.
   std::array<std::size_t, 8> takenSizes_{};
   std::size_t nextTakenSize_ = 0;
 };
@@ -81,14 +84,11 @@ class SurfaceMemoryPool {
 // The process's pool, which every surface's memory comes from.
 SurfaceMemoryPool& PixelMemory();
 
-// What the process keeps while the program sits idle: the one block the
-// next command most likely takes, if it is no larger than kIdleKeepBytes,
-// and nothing else: one of the largest size taken since the last idle
-// spell, as the copy of the picture that every command starts with is its
-// largest, made and faulted in now if none is held; else the largest held.
-// The allocator's free memory goes back too. Run by the dialog layer on the
-// dialog's thread once no command or notification came for a few seconds
-// (docs/surfaces.md).
+// What the process keeps while the program sits idle: at most one block,
+// the largest no larger than kIdleKeepBytes, for the next command's copy of
+// a picture of up to 12 megapixels; the allocator's free memory goes back
+// too. Run by the dialog layer once no command or notification came for a
+// few seconds.
 inline constexpr std::size_t kIdleKeepBytes = std::size_t{48} << 20;
 void GiveBackIdleMemory();
 

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "platform/raster/surface_memory_pool.h"
 #include "platform/ui/button_control.h"
 #include "platform/ui/control_accessibility.h"
-#include "platform/ui/idle_memory_timer.h"
 #include "platform/ui/modal_loop_hook.h"
 #include "platform/ui/static_control.h"
 #include "platform/ui/trackbar_control.h"
@@ -17,6 +17,23 @@ namespace varne::ui {
 namespace {
 
 constexpr DWORD kButtonTypeMask = 0x0F;
+
+// The layer keeps released surfaces' memory for the next command, which a
+// live drag depends on; once the dialog has seen no command and no
+// trackbar notification for this long, that memory goes back to the
+// system. It may go back inside a command, while the command's own file
+// dialog waits for the user: only blocks no live surface holds are given.
+constexpr int kIdleMilliseconds = 3000;
+
+// Restarted from the full time at every command and notification; fires
+// only while the dialog's thread runs an event loop.
+QTimer* MakeIdleMemoryTimer(QObject* dialog) {
+  auto* timer = new QTimer(dialog);
+  timer->setSingleShot(true);
+  timer->setInterval(kIdleMilliseconds);
+  QObject::connect(timer, &QTimer::timeout, [] { raster::GiveBackIdleMemory(); });
+  return timer;
+}
 
 bool SameClass(const std::string& name, const char* expected) {
   return QString::fromStdString(name).compare(QLatin1String(expected), Qt::CaseInsensitive) == 0;

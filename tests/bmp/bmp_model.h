@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
 
 namespace varne::test {
 

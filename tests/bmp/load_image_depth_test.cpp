@@ -10,6 +10,7 @@
 #include "tests/bmp/section_contents.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/platform_quirks.h"
+#include "tests/support/temp_file.h"
 
 namespace varne::test {
 namespace {

@@ -6,6 +6,7 @@
 #include "tests/bmp/colour_match.h"
 #include "tests/bmp/section_contents.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/temp_file.h"
 
 namespace varne::test {
 namespace {

@@ -4,10 +4,11 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
 #include "tests/bmp/section_contents.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/platform_quirks.h"
+#include "tests/support/temp_file.h"
 
 namespace varne::test {
 namespace {

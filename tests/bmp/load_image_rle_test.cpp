@@ -5,11 +5,12 @@
 
 #include <string>
 
+#include "bmp_writer/bmp_writer.h"
 #include "tests/bmp/colour_match.h"
 #include "tests/bmp/section_contents.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/platform_quirks.h"
+#include "tests/support/temp_file.h"
 
 namespace varne::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tests/support/dib_rows.h"
+#include "bmp_writer/dib_rows.h"
 #include "tests/support/section_header.h"
 
 namespace varne::test {

@@ -10,17 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "bmp_writer/bmp_writer.h"
 #include "effects/geometry/rotate_dib.h"
 #include "effects/pixel/pixel_effects.h"
 #include "effects/raster/raster_ops.h"
 #include "image/bitmap_loader.h"
 #include "image/dib32.h"
 #include "platform/win32.h"
-#include "tests/support/bmp_writer.h"
 
 namespace {
 
-using varne::test::BuildBmp;
+using varne::BuildBmp;
 
 HBITMAP LoadBytes(const std::vector<std::uint8_t>& bytes, const char* name) {
   const std::string path = (std::filesystem::temp_directory_path() / name).string();

@@ -12,9 +12,9 @@
 #include <fstream>
 #include <string>
 
+#include "bmp_writer/bmp_writer.h"
 #include "image/bitmap_loader.h"
 #include "tests/image/dib32_test_support.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/live_objects.h"
 
 namespace varne::test {

@@ -4,7 +4,7 @@
 # HEAD into two folders of different names and runs package.sh in each,
 # one after the other (so at different times), under umask 022 and 002,
 # then compares every artefact and SHA256SUMS. Takes two package builds,
-# so it runs outside the test command; docs/packaging.md has its last result.
+# so it runs outside the test command.
 set -u
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /var/tmp/varne-reproducible.XXXXXX)

@@ -187,10 +187,10 @@ TEST_F(ShortColourTable, IndicesPastItAreBlackIntoAMaskAndAnotherTable) {
   DeleteObject(longer);
 }
 
-// A picture's conversion as an open makes it, larger than the pieces in
-// which a layer may fill fresh memory, into whole rows of a new section of
-// either row order, from the picture's second row to the section's fourth:
-// every row lands in its place.
+// A picture's conversion as an open makes it, into whole rows of a new
+// section of either row order large enough that a layer may bring its
+// fresh pages in ahead of the writes, from the picture's second row to the
+// section's fourth: every row lands in its place.
 using LargeBlit = LeakCheckedTest;
 
 TEST_F(LargeBlit, EveryRowOfANewSectionLandsInItsPlace) {

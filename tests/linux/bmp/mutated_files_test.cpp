@@ -8,8 +8,8 @@
 #include <iterator>
 #include <random>
 
-#include "platform/bmp/bmp_decoder.h"
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
+#include "platform/bmp/test_seam.h"
 
 namespace varne::bmp {
 namespace {
@@ -31,15 +31,15 @@ std::vector<std::vector<std::uint8_t>> Seeds() {
     }
   }
   for (const int bits : {4, 8}) {
-    test::BmpFileRecipe recipe;
+    BmpFileRecipe recipe;
     recipe.width = 9;
     recipe.height = 5;
     recipe.bitCount = static_cast<std::uint16_t>(bits);
-    recipe.compression = bits == 8 ? test::kBmpRle8 : test::kBmpRle4;
-    recipe.palette.assign(16, test::BmpColour{1, 2, 3});
-    recipe.pixels = test::RleStream(bits).Run(5, 0x12).Absolute({1, 2, 3}).Delta(1, 1)
+    recipe.compression = bits == 8 ? kBmpRle8 : kBmpRle4;
+    recipe.palette.assign(16, BmpColour{1, 2, 3});
+    recipe.pixels = RleStream(bits).Run(5, 0x12).Absolute({1, 2, 3}).Delta(1, 1)
                       .Run(200, 3).EndOfLine().Absolute({4, 5, 6, 7, 8}).EndOfBitmap().bytes();
-    seeds.push_back(test::BuildBmp(recipe));
+    seeds.push_back(BuildBmp(recipe));
   }
   return seeds;
 }

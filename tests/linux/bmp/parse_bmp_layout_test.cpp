@@ -4,22 +4,19 @@
 
 #include <climits>
 
-#include "platform/bmp/bmp_decoder.h"
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
+#include "platform/bmp/test_seam.h"
 
 namespace varne::bmp {
 namespace {
-
-using test::BmpFileRecipe;
-using test::BuildBmp;
 
 BmpFileRecipe Plain(int bitCount, std::int32_t width = 4, std::int32_t height = 3) {
   BmpFileRecipe recipe;
   recipe.width = width;
   recipe.height = height;
   recipe.bitCount = static_cast<std::uint16_t>(bitCount);
-  if (bitCount <= 8) recipe.palette.assign(std::size_t{1} << bitCount, test::BmpColour{1, 2, 3});
-  recipe.pixels.assign(test::BmpRowBytes(width > 0 ? width : 1, bitCount) * 3, 0x5A);
+  if (bitCount <= 8) recipe.palette.assign(std::size_t{1} << bitCount, BmpColour{1, 2, 3});
+  recipe.pixels.assign(BmpRowBytes(width > 0 ? width : 1, bitCount) * 3, 0x5A);
   return recipe;
 }
 
@@ -69,7 +66,7 @@ TEST(ParseBmpLayoutTest, RefusesPixelOffsetsOutsideTheData) {
 
 TEST(ParseBmpLayoutTest, RefusesMasksThatOverlapSpillOrHaveGaps) {
   BmpFileRecipe recipe = Plain(16);
-  recipe.compression = test::kBmpBitfields;
+  recipe.compression = kBmpBitfields;
   recipe.masks = {0xF800, 0x0FE0, 0x001F, 0};
   EXPECT_EQ(ErrorOf(recipe), DecodeError::kBadMasks);
   recipe.masks = {0x1F800, 0x07E0, 0x001F, 0};  // red past 16 bits
@@ -80,13 +77,13 @@ TEST(ParseBmpLayoutTest, RefusesMasksThatOverlapSpillOrHaveGaps) {
 
 TEST(ParseBmpLayoutTest, AllZeroMasksMeanTheDefaults) {
   BmpFileRecipe recipe = Plain(16);
-  recipe.compression = test::kBmpBitfields;
+  recipe.compression = kBmpBitfields;
   const BmpLayout sixteen = LayoutOf(recipe);
   EXPECT_EQ(sixteen.sectionCompression, static_cast<DWORD>(BI_BITFIELDS));
   EXPECT_EQ(sixteen.masks, (std::array<std::uint32_t, 3>{0x7C00, 0x03E0, 0x001F}));
   EXPECT_EQ(sixteen.encoding, PixelEncoding::kRows);
   recipe = Plain(32);
-  recipe.compression = test::kBmpBitfields;
+  recipe.compression = kBmpBitfields;
   const BmpLayout thirtyTwo = LayoutOf(recipe);
   EXPECT_EQ(thirtyTwo.sectionCompression, static_cast<DWORD>(BI_RGB));
   EXPECT_EQ(thirtyTwo.encoding, PixelEncoding::kRows);
@@ -100,7 +97,7 @@ TEST(ParseBmpLayoutTest, PaletteIsCutToTheDepthAndToTheGapBeforeThePixels) {
   // 256 entries claimed, room for 100 before the pixels: the rest black,
   // never the pixel bytes read as colours.
   recipe = Plain(8);
-  recipe.palette.assign(100, test::BmpColour{200, 150, 100});
+  recipe.palette.assign(100, BmpColour{200, 150, 100});
   recipe.coloursUsed = 0;
   const BmpLayout layout = LayoutOf(recipe);
   ASSERT_EQ(layout.colours.size(), 256u);
@@ -126,7 +123,7 @@ TEST(ParseBmpLayoutTest, LargeHeadersReadTheirMasksFromInside) {
     SCOPED_TRACE(header);
     BmpFileRecipe recipe = Plain(16);
     recipe.headerBytes = header;
-    recipe.compression = test::kBmpBitfields;
+    recipe.compression = kBmpBitfields;
     recipe.masks = {0xF800, 0x07E0, 0x001F, 0};
     EXPECT_EQ(LayoutOf(recipe).masks, (std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F}));
   }
@@ -145,8 +142,8 @@ TEST(ParseBmpLayoutTest, EveryFileEndInsideTheHeadersIsATruncatedHeader) {
 
 TEST(DecodeBmpTest, TopDownRleIsDecodedAndFlipped) {
   BmpFileRecipe recipe = Plain(8, 4, -2);
-  recipe.compression = test::kBmpRle8;
-  recipe.pixels = test::RleStream(8).Run(4, 7).EndOfLine().Run(2, 9).EndOfBitmap().bytes();
+  recipe.compression = kBmpRle8;
+  recipe.pixels = RleStream(8).Run(4, 7).EndOfLine().Run(2, 9).EndOfBitmap().bytes();
   const auto decoded = DecodeBmp(BuildBmp(recipe));
   ASSERT_TRUE(std::holds_alternative<DecodedBmp>(decoded));
   const DecodedBmp& bmp = std::get<DecodedBmp>(decoded);
@@ -157,8 +154,8 @@ TEST(DecodeBmpTest, TopDownRleIsDecodedAndFlipped) {
 TEST(DecodeBmpTest, RowPaddingOfUncompressedFilesIsCopiedButRleNeverWritesPastTheWidth) {
   // Odd width at 4 bits: the last byte of each row holds one pixel.
   BmpFileRecipe recipe = Plain(4, 3, 1);
-  recipe.compression = test::kBmpRle4;
-  recipe.pixels = test::RleStream(4).Run(8, 0xAB).EndOfBitmap().bytes();
+  recipe.compression = kBmpRle4;
+  recipe.pixels = RleStream(4).Run(8, 0xAB).EndOfBitmap().bytes();
   const auto decoded = DecodeBmp(BuildBmp(recipe));
   ASSERT_TRUE(std::holds_alternative<DecodedBmp>(decoded));
   EXPECT_EQ(std::get<DecodedBmp>(decoded).bits, (std::vector<std::uint8_t>{0xAB, 0xA0, 0, 0}));

@@ -7,8 +7,9 @@
 
 #include <filesystem>
 
-#include "platform/bmp/read_file_bytes.h"
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
+#include "platform/bmp/test_seam.h"
+#include "tests/support/temp_file.h"
 
 namespace varne::bmp {
 namespace {

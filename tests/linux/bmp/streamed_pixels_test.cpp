@@ -13,16 +13,15 @@
 #include <variant>
 #include <vector>
 
+#include "bmp_writer/bmp_writer.h"
 #include "platform/bmp/bmp_decoder.h"
-#include "platform/bmp/read_file_bytes.h"
+#include "platform/bmp/opened_file.h"
 #include "platform/bmp/source_cursor.h"
-#include "tests/support/bmp_writer.h"
+#include "platform/bmp/test_seam.h"
+#include "tests/support/temp_file.h"
 
 namespace varne::bmp {
 namespace {
-
-using test::BmpFileRecipe;
-using test::BuildBmp;
 
 // The file's bytes up to `limit`, after which every read comes up short,
 // as a read of a file that shrank or failed does. Each request is checked:
@@ -67,15 +66,15 @@ BmpFileRecipe Uncompressed(int bitCount, std::int32_t width, std::int32_t height
   recipe.width = width;
   recipe.height = height;
   recipe.bitCount = static_cast<std::uint16_t>(bitCount);
-  if (bitCount <= 8) recipe.palette.assign(std::size_t{1} << bitCount, test::BmpColour{9, 8, 7});
+  if (bitCount <= 8) recipe.palette.assign(std::size_t{1} << bitCount, BmpColour{9, 8, 7});
   const std::int32_t rows = height < 0 ? -height : height;
-  recipe.pixels = RandomBytes(test::BmpRowBytes(width, bitCount) * rows, bitCount * 31 + rows);
+  recipe.pixels = RandomBytes(BmpRowBytes(width, bitCount) * rows, bitCount * 31 + rows);
   return recipe;
 }
 
 BmpFileRecipe Masked(int bitCount, std::array<std::uint32_t, 4> masks, std::int32_t height) {
   BmpFileRecipe recipe = Uncompressed(bitCount, 13, height);
-  recipe.compression = test::kBmpBitfields;
+  recipe.compression = kBmpBitfields;
   recipe.masks = masks;
   return recipe;
 }
@@ -85,7 +84,7 @@ BmpFileRecipe Masked(int bitCount, std::array<std::uint32_t, 4> masks, std::int3
 StreamCase LongRle(const char* name, int bitsPerIndex) {
   constexpr std::int32_t kWidth = 301;
   constexpr std::int32_t kHeight = 200;
-  const std::size_t rowBytes = test::BmpRowBytes(kWidth, bitsPerIndex);
+  const std::size_t rowBytes = BmpRowBytes(kWidth, bitsPerIndex);
   std::vector<std::uint8_t> section(rowBytes * kHeight, 0);
   const auto put = [&](int row, int x, std::uint8_t index) {
     std::uint8_t* at = section.data() + static_cast<std::size_t>(row) * rowBytes;
@@ -99,7 +98,7 @@ StreamCase LongRle(const char* name, int bitsPerIndex) {
     if (bitsPerIndex == 8) return value;
     return static_cast<std::uint8_t>(i % 2 == 0 ? value >> 4 : value & 0x0F);
   };
-  test::RleStream stream(bitsPerIndex);
+  RleStream stream(bitsPerIndex);
   std::mt19937 random(static_cast<unsigned>(bitsPerIndex));
   for (int row = 0; row < kHeight; ++row) {
     std::vector<std::uint8_t> indices(101 + row % 150);
@@ -121,8 +120,8 @@ StreamCase LongRle(const char* name, int bitsPerIndex) {
   recipe.width = kWidth;
   recipe.height = kHeight;
   recipe.bitCount = static_cast<std::uint16_t>(bitsPerIndex);
-  recipe.compression = bitsPerIndex == 8 ? test::kBmpRle8 : test::kBmpRle4;
-  recipe.palette.assign(std::size_t{1} << bitsPerIndex, test::BmpColour{1, 2, 3});
+  recipe.compression = bitsPerIndex == 8 ? kBmpRle8 : kBmpRle4;
+  recipe.palette.assign(std::size_t{1} << bitsPerIndex, BmpColour{1, 2, 3});
   recipe.pixels = stream.bytes();
   return {name, recipe, section};
 }

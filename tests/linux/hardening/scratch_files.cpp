@@ -7,7 +7,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
 
 namespace varne::test {
 

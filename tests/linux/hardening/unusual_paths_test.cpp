@@ -20,7 +20,7 @@
 #include <functional>
 #include <iterator>
 
-#include "platform/bmp/read_file_bytes.h"
+#include "platform/bmp/test_seam.h"
 #include "platform/raster/live_objects.h"
 #include "platform/win32.h"
 #include "tests/linux/hardening/scratch_files.h"

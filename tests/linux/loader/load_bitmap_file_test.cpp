@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "bmp_writer/bmp_writer.h"
 #include "image/bitmap_loader.h"
 #include "platform/ui/open_file_chooser.h"
 #include "tests/image/dib32_test_support.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/live_objects.h"
 
 namespace varne::test {

@@ -1,6 +1,6 @@
 // Reusing released surfaces' memory: a reused block reads as zeros, a block
-// of the same size is reused before a near one is resized, and the pool
-// never holds more than its limits allow.
+// of the same size is reused before a near one is resized, the pool never
+// holds more than its limits allow, and a large block is cleared exactly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -134,34 +134,6 @@ TEST(SurfaceMemoryPool, TrimKeepsOnlyTheLargestBlockUnderItsLimitAndReuseStillWo
   pool.TrimToOneBlock(32 * kKiB);
   EXPECT_EQ(pool.HeldBlocks(), 0u) << "nothing fits under the limit";
   EXPECT_EQ(pool.HeldBytes(), 0u);
-}
-
-// After an open every block it took is still in use, so the idle step
-// makes one of the largest size taken for the next command's copy.
-TEST(SurfaceMemoryPool, IdleHoldsABlockOfTheLargestSizeTakenSinceLastTime) {
-  SurfaceMemoryPool pool(PoolLimits{8, 256 * kKiB, 4 * kKiB});
-  std::uint8_t* section = pool.TakeZeroed(36 * kKiB);
-  std::uint8_t* picture = pool.TakeZeroed(48 * kKiB);
-  std::uint8_t* small = pool.TakeZeroed(8 * kKiB);
-  pool.Give(small, 8 * kKiB);
-  pool.TrimToOneBlock(64 * kKiB);
-  pool.HoldLargestTaken(64 * kKiB);
-  EXPECT_EQ(pool.HeldBlocks(), 1u);
-  EXPECT_EQ(pool.HeldBytes(), 48 * kKiB) << "in place of the 8 KiB block";
-  std::uint8_t* copy = pool.TakeZeroed(48 * kKiB);
-  EXPECT_TRUE(AllZero(copy, 48 * kKiB));
-  EXPECT_EQ(pool.HeldBlocks(), 0u) << "the copy took the block made while idle";
-
-  // Held already, or larger than the limit: nothing is made.
-  pool.Give(copy, 48 * kKiB);
-  pool.HoldLargestTaken(64 * kKiB);
-  EXPECT_EQ(pool.HeldBytes(), 48 * kKiB);
-  pool.Give(pool.TakeZeroed(96 * kKiB), 96 * kKiB);
-  pool.TrimToOneBlock(64 * kKiB);
-  pool.HoldLargestTaken(64 * kKiB);
-  EXPECT_EQ(pool.HeldBytes(), 48 * kKiB) << "96 KiB is over the limit; the trim's choice stays";
-  pool.Give(section, 36 * kKiB);
-  pool.Give(picture, 48 * kKiB);
 }
 
 // The first command after an open finds no block of the picture's size
@@ -322,6 +294,48 @@ TEST(SurfaceMemoryPoolDeathTest, AWriteIntoAReleasedSectionsPixelsIsReported) {
   ASSERT_EQ(static_cast<void*>(const_cast<std::uint8_t*>(pixels)), bits);
   std::memset(bits, 0x5A, bytes);
   ASSERT_TRUE(DeleteObject(again));
+}
+
+// Clearing with streaming stores: exactly the bytes asked for become zero,
+// whatever the start's place in a cache line and whatever the length, and
+// a reused block past the pool's streaming size reads as zeros.
+constexpr std::uint8_t kGuard = 0xA5;
+constexpr std::size_t kSlack = 128;
+
+TEST(ClearBypassingCache, ClearsExactlyTheRangeAtEveryOffsetAndLength) {
+  std::vector<std::uint8_t> buffer(8192 + 2 * kSlack);
+  // A 64-byte aligned base, so each start offset is one place in a line.
+  auto* const base = reinterpret_cast<std::uint8_t*>(
+      (reinterpret_cast<std::uintptr_t>(buffer.data()) + kSlack + 63) & ~std::uintptr_t{63});
+  const std::size_t lengths[] = {0, 1, 15, 63, 64, 65, 127, 128, 129, 191, 192, 1000, 4096, 8000};
+  for (std::size_t offset = 0; offset < 64; ++offset) {
+    for (const std::size_t length : lengths) {
+      std::fill(buffer.begin(), buffer.end(), kGuard);
+      std::uint8_t* const start = base + offset;
+      ClearBypassingCache(start, length);
+      const auto zero = [](std::uint8_t b) { return b == 0; };
+      const auto guard = [](std::uint8_t b) { return b == kGuard; };
+      ASSERT_TRUE(std::all_of(start, start + length, zero)) << "offset " << offset << ", " << length;
+      ASSERT_TRUE(std::all_of(buffer.data(), start, guard)) << "before, offset " << offset << ", " << length;
+      ASSERT_TRUE(std::all_of(start + length, buffer.data() + buffer.size(), guard))
+          << "after, offset " << offset << ", " << length;
+    }
+  }
+}
+
+TEST(ClearBypassingCache, PoolClearsLargeReusedBlocksThisWay) {
+  constexpr std::size_t kBytes = 40 * 1024 + 24;  // not a whole number of lines
+  PoolLimits limits{2, 1 << 20, 4 * 1024};
+  limits.streamingClearBytes = 16 * 1024;
+  SurfaceMemoryPool pool(limits);
+  std::uint8_t* const first = pool.TakeZeroed(kBytes);
+  ASSERT_NE(first, nullptr);
+  std::memset(first, kGuard, kBytes);
+  pool.Give(first, kBytes);
+  std::uint8_t* const again = pool.TakeZeroed(kBytes);
+  ASSERT_EQ(again, first) << "the block is reused";
+  EXPECT_TRUE(std::all_of(again, again + kBytes, [](std::uint8_t b) { return b == 0; }));
+  pool.Give(again, kBytes);
 }
 
 }  // namespace

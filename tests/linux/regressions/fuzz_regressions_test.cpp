@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "image/bitmap_loader.h"
-#include "platform/bmp/bmp_decoder.h"
+#include "platform/bmp/test_seam.h"
 #include "platform/raster/live_objects.h"
 #include "platform/win32.h"
 

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
 
 namespace varne::test {
 

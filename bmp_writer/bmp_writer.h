@@ -1,6 +1,7 @@
-// Building .bmp files byte by byte for tests and samples: every header
-// size, depth, compression and row order, honest or deliberately broken,
-// and writing them where the platform's loader can open them.
+// Building .bmp files byte by byte, for the samples, the benchmarks and the
+// tests: every header size, depth, compression and row order, honest or
+// deliberately broken, and writing them where the platform's loader can
+// open them.
 #pragma once
 
 #include <array>
@@ -12,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/dib_rows.h"
+#include "bmp_writer/dib_rows.h"
 
-namespace varne::test {
+namespace varne {
 
 inline constexpr std::uint32_t kBmpRgb = 0;
 inline constexpr std::uint32_t kBmpRle8 = 1;
@@ -93,22 +94,7 @@ class RleStream {
   std::vector<std::uint8_t> bytes_;
 };
 
-// A file in the temporary directory holding the given bytes, removed when
-// this goes out of scope. Its path is in the platform's native form.
-class TempFile {
- public:
-  explicit TempFile(std::span<const std::uint8_t> bytes);
-  ~TempFile();
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 // Writes `bytes` to `path`, replacing it; false if that failed.
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 
-}  // namespace varne::test
+}  // namespace varne

@@ -1,13 +1,11 @@
-#include "tests/support/bmp_writer.h"
+#include "bmp_writer/bmp_writer.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
-namespace varne::test {
+namespace varne {
 namespace {
 
 constexpr std::size_t kFileHeaderBytes = 14;
@@ -172,20 +170,4 @@ bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
   return static_cast<bool>(file);
 }
 
-TempFile::TempFile(std::span<const std::uint8_t> bytes) {
-  // Time and a counter keep names apart across tests and concurrent runs.
-  static std::atomic<unsigned> counter{0};
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  const std::string name = "varne_" + std::to_string(ticks) + "_" +
-                           std::to_string(counter.fetch_add(1)) + ".bmp";
-  std::error_code error;
-  path_ = (std::filesystem::temp_directory_path(error) / name).string();
-  WriteFileBytes(path_, bytes);
-}
-
-TempFile::~TempFile() {
-  std::error_code error;
-  std::filesystem::remove(std::filesystem::path(path_), error);
-}
-
-}  // namespace varne::test
+}  // namespace varne

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace varne::test {
+namespace varne {
 
 // Bytes of one stored row, padded to 32 bits.
 inline std::size_t BmpRowBytes(std::int32_t width, int bitCount) {
@@ -50,4 +50,4 @@ inline std::size_t MonochromeRowBytes(int width) {
   return (static_cast<std::size_t>(width) + 15) / 16 * 2;
 }
 
-}  // namespace varne::test
+}  // namespace varne

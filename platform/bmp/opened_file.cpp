@@ -1,4 +1,4 @@
-#include "platform/bmp/read_file_bytes.h"
+#include "platform/bmp/opened_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <new>
 
 #include "platform/raster/make_resident.h"
 
@@ -34,11 +33,6 @@ void AfterReadCall(std::size_t, ssize_t) {}
 void ObserveReadCalls(ReadCallObserver observer) { readCallObserver = observer; }
 #endif
 
-std::size_t ReadCallBytes(std::size_t filled, std::size_t wanted) {
-  const std::size_t toPieceEnd = raster::kFillPieceBytes - filled % raster::kFillPieceBytes;
-  return std::min({wanted - filled, toPieceEnd, kReadCallBytes});
-}
-
 std::unique_ptr<OpenedFile> OpenedFile::Open(const char* path, std::size_t maxBytes) {
   // Opening is already an act on a FIFO (a writer waiting for a reader is
   // let go) and on some devices, so a path that does not name a regular
@@ -54,10 +48,9 @@ std::unique_ptr<OpenedFile> OpenedFile::Open(const char* path, std::size_t maxBy
     return nullptr;
   }
   const std::size_t size = std::min<std::size_t>(static_cast<std::size_t>(status.st_size), maxBytes);
-  // A picture's rows are read once, front to back, in calls of up to
-  // raster::kFillPieceBytes, so a file not yet cached may be read further
-  // ahead.
-  // Only advice: a file system that ignores it reads as before.
+  // A picture's rows are read once, front to back, so a file not yet
+  // cached may be read further ahead. Only advice: a file system that
+  // ignores it reads as before.
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return std::unique_ptr<OpenedFile>(new OpenedFile(fd, size));
 }
@@ -67,39 +60,19 @@ OpenedFile::~OpenedFile() { ::close(fd_); }
 std::size_t OpenedFile::ReadAt(std::size_t offset, std::span<std::uint8_t> out) {
   if (offset >= size_) return 0;
   const std::size_t wanted = std::min(out.size(), size_ - offset);
-  std::size_t filled = 0;
-  const auto readPiece = [&](std::size_t piece, std::size_t count) {
-    while (filled < piece + count) {
-      const std::size_t call = ReadCallBytes(filled, wanted);
-      const ssize_t got =
-          ::pread(fd_, out.data() + filled, call, static_cast<off_t>(offset + filled));
-      if (got < 0 && errno == EINTR) continue;
-      AfterReadCall(offset + filled, got);
-      if (got <= 0) return false;
-      filled += static_cast<std::size_t>(got);
-    }
-    return true;
-  };
   // The file holds these bytes, so every page of them is about to be
-  // written: they come in ahead of the reads, on a second thread too.
-  raster::FillResident(out.data(), wanted, raster::kFillPieceBytes, readPiece);
-  return filled;
-}
-
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const char* path, std::size_t maxBytes) {
-  const auto file = OpenedFile::Open(path, maxBytes);
-  if (!file) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  // Memory the process cannot have is "nothing", as promised above, not an
-  // exception thrown into the caller.
-  try {
-    bytes.resize(file->size());
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
+  // written.
+  raster::MakeResident(out.data(), wanted);
+  std::size_t filled = 0;
+  while (filled < wanted) {
+    const std::size_t call = std::min(wanted - filled, kReadCallBytes);
+    const ssize_t got = ::pread(fd_, out.data() + filled, call, static_cast<off_t>(offset + filled));
+    if (got < 0 && errno == EINTR) continue;
+    AfterReadCall(offset + filled, got);
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
   }
-  // The part never read is cut off rather than handed on as zeros.
-  bytes.resize(file->ReadAt(0, bytes));
-  return bytes;
+  return filled;
 }
 
 }  // namespace varne::bmp
