@@ -19,6 +19,7 @@
 //  - OS/2 2.x (16 and 64-byte) and any other header size
 //  - width <= 0, height 0, planes != 1, overlapping or broken masks
 //  - a pixel offset inside the headers or at or past the end of the file
+//  - a width or height over 65535, as the platform's loader refuses them
 //  - a surface over the raster layer's size cap
 //
 // The section it describes is what the platform's loader makes: the file's
@@ -40,6 +41,10 @@
 
 namespace varne::bmp {
 
+// The platform's loader takes no picture wider or higher than this, though
+// a section may be (the raster layer's own cap is larger).
+inline constexpr std::int32_t kMaxLoadedSide = 65535;
+
 enum class DecodeError {
   kNotBitmap,          // no "BM" signature
   kTruncatedHeader,    // the file ends inside its headers or masks
@@ -49,7 +54,7 @@ enum class DecodeError {
   kUnsupportedFormat,  // a bit count, compression or pairing off the allow-list
   kBadMasks,
   kBadPixelOffset,
-  kTooLarge,
+  kTooLarge,           // a side over kMaxLoadedSide, or over the surface cap
 };
 
 // How the stored pixels become the section's.

@@ -204,6 +204,7 @@ std::variant<BmpLayout, DecodeError> ParseBmpLayout(std::span<const std::uint8_t
   }
   layout.pixelOffset = header.pixelOffset;
 
+  if (layout.width > kMaxLoadedSide || layout.height > kMaxLoadedSide) return DecodeError::kTooLarge;
   const auto imageBytes =
       raster::CheckedSurfaceBytes(layout.width, layout.height, layout.bitCount);
   const auto rowBytes = raster::CheckedRowBytes(layout.width, layout.bitCount);

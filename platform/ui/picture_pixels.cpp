@@ -66,7 +66,8 @@ QPoint CentredOrigin(QSize client, QSize bitmap) {
   return QPoint(client.width() / 2 - bitmap.width() / 2, client.height() / 2 - bitmap.height() / 2);
 }
 
-std::optional<VisiblePart> ReadVisiblePart(HBITMAP bitmap, QSize client, QRect dirty) {
+std::optional<VisiblePart> ReadVisiblePart(HBITMAP bitmap, QSize client, QRect dirty,
+                                           bool premultiplied) {
   const std::optional<PixelSource> source = Describe(bitmap);
   if (!source) return std::nullopt;
   const QPoint origin = CentredOrigin(client, QSize(source->width, source->height));
@@ -75,15 +76,50 @@ std::optional<VisiblePart> ReadVisiblePart(HBITMAP bitmap, QSize client, QRect d
                             .intersected(dirty);
   if (visible.isEmpty()) return std::nullopt;
 
-  QImage pixels(visible.size(), QImage::Format_RGB32);
+  QImage pixels(visible.size(),
+                premultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
   if (pixels.isNull()) return std::nullopt;
+  const std::uint32_t opaque = premultiplied ? 0 : 0xFF000000u;
   const int firstColumn = visible.left() - origin.x();
   for (int row = 0; row < visible.height(); ++row) {
     const std::uint32_t* from = source->DisplayRow(visible.top() - origin.y() + row) + firstColumn;
     auto* to = reinterpret_cast<std::uint32_t*>(pixels.scanLine(row));
-    for (int column = 0; column < visible.width(); ++column) to[column] = from[column] | 0xFF000000u;
+    for (int column = 0; column < visible.width(); ++column) to[column] = from[column] | opaque;
   }
   return VisiblePart{visible.topLeft(), std::move(pixels)};
+}
+
+HBITMAP PremultipliedCopy(HBITMAP bitmap) {
+  const std::optional<PixelSource> source = Describe(bitmap);
+  if (!source) return nullptr;
+  const auto words = [&](int y) { return source->DisplayRow(y); };
+  bool anyAlpha = false;
+  for (int y = 0; y < source->height && !anyAlpha; ++y) {
+    for (int x = 0; x < source->width && !anyAlpha; ++x) anyAlpha = (words(y)[x] >> 24) != 0;
+  }
+  if (!anyAlpha) return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = source->width;
+  info.bmiHeader.biHeight = source->height;  // bottom-up, as the area reads every bitmap
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (copy == nullptr) return nullptr;
+  const auto times = [](std::uint32_t word, int shift, std::uint32_t alpha) {
+    return ((((word >> shift) & 0xFFu) * alpha + 127) / 255) << shift;
+  };
+  auto* to = static_cast<std::uint32_t*>(bits);
+  for (int y = source->height; y-- > 0;) {
+    for (int x = 0; x < source->width; ++x, ++to) {
+      const std::uint32_t word = words(y)[x];
+      const std::uint32_t alpha = word >> 24;
+      *to = (alpha << 24) | times(word, 16, alpha) | times(word, 8, alpha) | times(word, 0, alpha);
+    }
+  }
+  return copy;
 }
 
 }  // namespace varne::ui

@@ -20,6 +20,10 @@ StaticControl::StaticControl(QWidget* parent, HWND dialog, int id, DWORD style, 
   setFocusPolicy(Qt::NoFocus);
 }
 
+StaticControl::~StaticControl() {
+  if (ownsImage_) DeleteObject(image_);
+}
+
 bool StaticControl::showsBitmap() const { return (style_ & kStaticTypeMask) == SS_BITMAP; }
 
 QRect StaticControl::clientRect() const {
@@ -42,10 +46,15 @@ LRESULT StaticControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case STM_SETIMAGE: {
       if (wParam != IMAGE_BITMAP) return 0;
-      // The previous handle goes back to the caller, who owns it; the area
-      // keeps only the handle and reads its pixels when it paints.
+      // The previous handle goes back to the caller, who owns it from then
+      // on, the area's own copy included. The area keeps only a handle and
+      // reads its pixels when it paints: the caller's, or with Common
+      // Controls 6 a copy taken now of a bitmap with alpha.
       HBITMAP previous = image_;
-      image_ = reinterpret_cast<HBITMAP>(lParam);
+      const auto given = reinterpret_cast<HBITMAP>(lParam);
+      const HBITMAP copy = PremultipliedCopy(given);
+      image_ = copy != nullptr ? copy : given;
+      ownsImage_ = copy != nullptr;
       update();
       // The picture's description gives the size of what it shows.
       QAccessibleEvent described(this, QAccessible::DescriptionChanged);
@@ -99,7 +108,7 @@ void StaticControl::PaintBitmap(QPainter& painter, QRect client, QRect dirty) co
   const QRect area = CoveredPixels(toDevice.mapRect(QRectF(client)));
   const QRect damage = CoveredPixels(toDevice.mapRect(QRectF(dirty)));
   std::optional<VisiblePart> part =
-      ReadVisiblePart(image_, area.size(), damage.translated(-area.topLeft()));
+      ReadVisiblePart(image_, area.size(), damage.translated(-area.topLeft()), ownsImage_);
   if (!part) return;
   part->pixels.setDevicePixelRatio(toDevice.m11());
   painter.drawImage(toDevice.inverted().map(QPointF(area.topLeft() + part->at)), part->pixels);

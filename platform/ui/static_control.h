@@ -11,6 +11,7 @@ namespace varne::ui {
 class StaticControl : public QWidget, public Control {
  public:
   StaticControl(QWidget* parent, HWND dialog, int id, DWORD style, const QString& text);
+  ~StaticControl() override;
 
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -31,6 +32,9 @@ class StaticControl : public QWidget, public Control {
   DWORD style_;
   QString text_;
   HBITMAP image_ = nullptr;
+  // image_ is the area's own premultiplied copy, which it paints blended
+  // and releases when it goes, unless a later STM_SETIMAGE hands it back.
+  bool ownsImage_ = false;
 };
 
 }  // namespace varne::ui

@@ -1,8 +1,10 @@
 // Files LoadImageA must refuse: none, with nothing left behind.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "bmp_writer/bmp_writer.h"
 #include "tests/bmp/section_contents.h"
@@ -19,15 +21,17 @@ struct RefusedCase {
   bool wineLoadsIt = false;  // Wine's loader makes some bitmap of it all the same
 };
 
-// A valid 8x2 file of the given depth and compression, before breaking it.
-BmpFileRecipe Plain(int bitCount, std::uint32_t compression = kBmpRgb) {
+// A valid file of the given depth and compression, 8x2 unless asked
+// otherwise (a negative height is top-down), before breaking it.
+BmpFileRecipe Plain(int bitCount, std::uint32_t compression = kBmpRgb, std::int32_t width = 8,
+                    std::int32_t height = 2) {
   BmpFileRecipe recipe;
-  recipe.width = 8;
-  recipe.height = 2;
+  recipe.width = width;
+  recipe.height = height;
   recipe.bitCount = static_cast<std::uint16_t>(bitCount);
   recipe.compression = compression;
   if (bitCount <= 8) recipe.palette.assign(std::size_t{1} << bitCount, BmpColour{10, 20, 30});
-  recipe.pixels.assign(BmpRowBytes(8, bitCount) * 2, 0x11);
+  recipe.pixels.assign(BmpRowBytes(width, bitCount) * static_cast<std::size_t>(std::abs(height)), 0x11);
   return recipe;
 }
 
@@ -59,6 +63,9 @@ std::vector<RefusedCase> RefusedCases() {
   cases.push_back({"Os2V2Header", Broken(Plain(8), [](auto& s) { s.headerBytes = 64; })});
   cases.push_back({"OddHeaderSize", Broken(Plain(8), [](auto& s) { s.headerBytes = 66; })});
   cases.push_back({"AbsurdDimensions", Broken(Plain(24), [](auto& s) { s.width = 3000000; s.height = 2000000; })});
+  // Whole files, refused only for the platform's limit of 65535 a side.
+  cases.push_back({"WiderThan65535", BuildBmp(Plain(1, kBmpRgb, 65536, 1))});
+  cases.push_back({"HigherThan65535", BuildBmp(Plain(1, kBmpRgb, 1, 65536))});
   std::vector<std::uint8_t> notBm = BuildBmp(Plain(24));
   notBm[1] = 'A';
   cases.push_back({"NotBmSignature", notBm});
@@ -95,6 +102,13 @@ TEST_F(LoadImagePathTest, MissingFileGivesNone) {
 
 TEST_F(LoadImagePathTest, DirectoryGivesNone) {
   EXPECT_FALSE(LoadBmpFile(std::filesystem::temp_directory_path().string()));
+}
+
+TEST_F(LoadImagePathTest, SidesOf65535StillLoad) {
+  for (const auto& [width, height] : {std::pair{65535, 1}, std::pair{1, -65535}}) {
+    const TempFile temp(BuildBmp(Plain(1, kBmpRgb, width, height)));
+    EXPECT_TRUE(LoadBmpFile(temp.path())) << width << " x " << height;
+  }
 }
 
 TEST_F(LoadImagePathTest, LoadingLeavesTheFileAsItWas) {

@@ -18,6 +18,7 @@
 #include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
+#include "bmp_writer/bmp_writer.h"
 #include "platform/raster/live_objects.h"
 #include "platform/ui/open_file_chooser.h"
 #include "tests/linux/ui/dialog_driver.h"
@@ -35,8 +36,8 @@ constexpr int kEffectButtons[] = {IDC_GRAYSCALE, IDC_EMBOSS,  IDC_INVERT,   IDC_
                                   IDC_APPLY_SKIN, IDC_EDGES, IDC_ROTATE_45};
 
 // What the scripted chooser hands back for one file dialog.
-enum class Answer { kPhoto, kTall, kMark, kSkin, kAtLimit, kCancel, kMissing, kDirectory, kVanished, kTooLong };
-constexpr int kAnswerCount = 10;
+enum class Answer { kPhoto, kTall, kMark, kSkin, kAlpha, kAtLimit, kCancel, kMissing, kDirectory, kVanished, kTooLong };
+constexpr int kAnswerCount = 11;
 
 bool Loads(Answer answer) { return answer <= Answer::kAtLimit; }
 
@@ -76,7 +77,15 @@ class LongSessionTest : public LeakCheckedTest {
       return x >= 5 && x < 14 && y >= 4 && y < 11 ? 0u : 0xFFFFFFu;
     });
     files_[Answer::kSkin] = WriteBmp24("skin.bmp", 5, 3, [](int x, int y) { return 0x102030u * (x + y + 1); });
-    for (Answer a : {Answer::kPhoto, Answer::kTall, Answer::kMark, Answer::kSkin}) {
+    // Fourth bytes from 0 at the left to 253 at the right, as an editor
+    // saves transparency: the area shows its own premultiplied copy.
+    files_[Answer::kAlpha] = ::testing::TempDir() + "/alpha.bmp";
+    ASSERT_TRUE(WriteFileBytes(files_[Answer::kAlpha],
+                               BuildBmp({.width = 24, .height = 10, .bitCount = 32,
+                                         .pixels = PackRows(24, 10, 32, false, [](int x, int y) {
+                                           return std::uint32_t(x * 11) << 24 | Gradient(x, y);
+                                         })})));
+    for (Answer a : {Answer::kPhoto, Answer::kTall, Answer::kMark, Answer::kSkin, Answer::kAlpha}) {
       HBITMAP loaded = static_cast<HBITMAP>(
           LoadImageA(nullptr, files_[a].c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
       BITMAP info{};
@@ -132,14 +141,21 @@ class LongSessionTest : public LeakCheckedTest {
     return SendDlgItemMessageA(driver.dialog(), IDC_REAL_TIME, BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
 
-  // Exactly the source and the current image are live, the picture shows
-  // the current image, no command's own image survives it, and the source
-  // is the file last opened successfully.
+  // Exactly the source and the current image are live, and the area's own
+  // copy of an image with alpha; the picture shows the current image or
+  // that copy; no command's own image survives it, and the source is the
+  // file last opened successfully.
   void ExpectSettled(DialogDriver& driver) {
+    const bool copied = CurrentImage != nullptr && HasAlpha(PictureFromSection(CurrentImage));
     raster::LiveObjects expected = baseline_;
-    expected.bitmaps += (SourceImage != nullptr) + (CurrentImage != nullptr && CurrentImage != SourceImage);
+    expected.bitmaps += (SourceImage != nullptr) + (CurrentImage != nullptr && CurrentImage != SourceImage) + copied;
     EXPECT_EQ(raster::CountLiveObjects(), expected);
-    EXPECT_EQ(Shown(driver), CurrentImage);
+    if (copied) {
+      EXPECT_NE(Shown(driver), CurrentImage);
+      EXPECT_EQ(PictureFromSection(Shown(driver)), AsTheAreaKeepsIt(PictureFromSection(CurrentImage)));
+    } else {
+      EXPECT_EQ(Shown(driver), CurrentImage);
+    }
     EXPECT_EQ(WatermarkImage, nullptr);
     EXPECT_EQ(SkinImage, nullptr);
     EXPECT_EQ(SkinWorkCopy, nullptr);
@@ -163,7 +179,7 @@ class LongSessionTest : public LeakCheckedTest {
       sourceFile_ = answer;
       EXPECT_NE(SourceImage, source);
       EXPECT_NE(Shown(driver), SourceImage) << "the picture shows a copy";
-      EXPECT_EQ(PictureFromSection(Shown(driver)), PictureFromSection(SourceImage));
+      EXPECT_EQ(PictureFromSection(Shown(driver)), AsTheAreaKeepsIt(PictureFromSection(SourceImage)));
     } else {
       EXPECT_EQ(SourceImage, source) << "a failed open changes nothing";
       EXPECT_EQ(Shown(driver), shown);

@@ -26,7 +26,7 @@ TEST(PicturePixelsTest, ReadsExactlyTheVisiblePixelsCentredByIntegerHalves) {
                                        : QRect(static_cast<int>(random() % 40), static_cast<int>(random() % 30),
                                                static_cast<int>(random() % 50), static_cast<int>(random() % 40));
     const bool topDown = trial % 4 == 1;
-    HBITMAP bitmap = RandomSection(w, h, topDown, random);
+    HBITMAP bitmap = RandomSection(w, h, topDown, random, true);
     ASSERT_NE(bitmap, nullptr);
     const Picture source = PictureFromSection(bitmap);
     SCOPED_TRACE(::testing::Message() << w << "x" << h << " in " << client.width() << "x"
@@ -57,7 +57,7 @@ TEST(PicturePixelsTest, ReadsExactlyTheVisiblePixelsCentredByIntegerHalves) {
 
 TEST(PicturePixelsTest, GivesNothingForReleasedOrUnsuitableHandles) {
   std::mt19937 random(7);
-  HBITMAP bitmap = RandomSection(4, 4, false, random);
+  HBITMAP bitmap = RandomSection(4, 4, false, random, true);
   DeleteObject(bitmap);
   EXPECT_FALSE(ui::ReadVisiblePart(bitmap, QSize(10, 10), QRect(0, 0, 10, 10)));
   EXPECT_FALSE(ui::ReadVisiblePart(nullptr, QSize(10, 10), QRect(0, 0, 10, 10)));

@@ -16,7 +16,7 @@ std::string WriteBmp24(const std::string& name, int w, int h, const PixelFunctio
   return path;
 }
 
-HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random) {
+HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random, bool fourthBytes) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = w;
@@ -27,7 +27,8 @@ HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random) {
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap == nullptr) return nullptr;
   auto* words = static_cast<std::uint32_t*>(bits);
-  for (int i = 0; i < w * h; ++i) words[i] = random();
+  const std::uint32_t kept = fourthBytes ? 0xFFFFFFFFu : 0x00FFFFFFu;
+  for (int i = 0; i < w * h; ++i) words[i] = random() & kept;
   return bitmap;
 }
 

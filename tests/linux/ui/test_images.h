@@ -17,8 +17,10 @@ using PixelFunction = std::function<std::uint32_t(int x, int y)>;  // 0x00RRGGBB
 // Writes a 24-bit bottom-up .bmp of w x h into the test's temporary folder.
 std::string WriteBmp24(const std::string& name, int w, int h, const PixelFunction& pixel);
 
-// A 32-bpp DIB section filled with random words, all four bytes random.
-HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random);
+// A 32-bpp DIB section of random colours, fourth bytes 0 as in the system's
+// images, or random as well when `fourthBytes`: the picture area then shows
+// a premultiplied copy of it.
+HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random, bool fourthBytes = false);
 
 // A deterministic photo-like picture with every channel varying.
 std::uint32_t Gradient(int x, int y);
