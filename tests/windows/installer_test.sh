@@ -52,10 +52,12 @@ trap '"$server" -k </dev/null >/dev/null 2>&1' EXIT
 
 failures=0
 check() {  # check WHAT COMMAND...: runs COMMAND, reports WHAT
-  if "${@:2}"; then
+  "${@:2}"
+  local status=$?
+  if [ "$status" -eq 0 ]; then
     echo "ok   $1"
   else
-    echo "FAIL $1"
+    echo "FAIL $1 (status $status)"
     failures=$((failures + 1))
   fi
 }
