@@ -28,6 +28,7 @@
 #include "tests/support/luma_model.h"
 #include "tests/support/picture.h"
 #include "tests/support/resident_bytes.h"
+#include "tests/support/temp_file.h"
 
 namespace varne::test {
 namespace {
@@ -49,22 +50,6 @@ Picture Thresholded(Picture picture, int t) {
 Picture Inverted(Picture picture) {
   for (std::uint32_t& word : picture.pixels) word = 0xFFFFFFu - (word & 0xFFFFFFu);
   return picture;
-}
-
-// Makes nested folders under the temporary folder so that a file named
-// `leaf` in the innermost one has a path of exactly `length` characters.
-std::string PathOfLength(int length, const std::string& leaf) {
-  std::string folder = ::testing::TempDir() + "/limit";
-  mkdir(folder.c_str(), 0755);
-  size_t remaining = static_cast<size_t>(length) - leaf.size() - 1 - folder.size();
-  while (remaining > 0) {
-    size_t name = std::min<size_t>(100, remaining - 1);
-    if (remaining - (name + 1) == 1) --name;  // never leave room for a lone slash
-    folder.append(1, '/').append(name, 'd');
-    mkdir(folder.c_str(), 0755);
-    remaining -= name + 1;
-  }
-  return folder + "/" + leaf;
 }
 
 class LongSessionTest : public LeakCheckedTest {
@@ -95,7 +80,9 @@ class LongSessionTest : public LeakCheckedTest {
     }
     // A real file whose whole path just fits the name buffer, and one whose
     // path is one character too long for it.
-    const std::string fits = PathOfLength(259, "fits.bmp");
+    const std::string limit = ::testing::TempDir() + "/limit";
+    mkdir(limit.c_str(), 0755);
+    const std::string fits = PathOfLength(limit, 259, "fits.bmp");
     files_[Answer::kAtLimit] = fits;
     std::ifstream from(files_[Answer::kTall], std::ios::binary);
     std::ofstream(fits, std::ios::binary) << from.rdbuf();
