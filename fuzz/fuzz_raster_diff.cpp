@@ -114,13 +114,8 @@ bool MakeDib(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
   m.width = empty ? 0 : input.ConsumeIntegralInRange(1, kMaxSide);
   m.height = input.ConsumeIntegralInRange(empty ? 0 : 1, kMaxSide);
   m.topDown = input.ConsumeBool();
-  varne::test::SectionHeaderWithColours info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = m.width;
-  info.header.biHeight = m.topDown ? -m.height : m.height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = static_cast<WORD>(m.bitsPerPixel);
-  info.header.biCompression = BI_RGB;
+  varne::test::SectionHeaderWithColours info = varne::test::SectionHeaderWithTable(
+      m.width, m.topDown ? -m.height : m.height, static_cast<WORD>(m.bitsPerPixel));
   if (m.bitsPerPixel <= 8) {
     const int capacity = 1 << m.bitsPerPixel;
     const int used = input.ConsumeIntegralInRange(0, capacity);  // 0: the whole table
@@ -152,8 +147,7 @@ bool MakeDib(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
     }
   }
   void* bits = nullptr;
-  bitmap.handle = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
-                                   DIB_RGB_COLORS, &bits, nullptr, 0);
+  bitmap.handle = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (m.width == 0 || m.height == 0) {
     Check(bitmap.handle == nullptr && bits == nullptr, "an empty DIB section is refused");
     return false;

@@ -10,6 +10,7 @@
 #include "image/dib32.h"
 #include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
@@ -50,16 +51,11 @@ Sample MakeSample(const Layout& layout, int width, int height, std::uint32_t see
   std::mt19937 generator(seed);
   const int bpp = layout.bitsPerPixel;
   const int colours = bpp <= 8 ? 1 << bpp : 0;
-  std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
-  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
-  header->biSize = sizeof(BITMAPINFOHEADER);
-  header->biWidth = width;
-  header->biHeight = layout.topDown ? -height : height;
-  header->biPlanes = 1;
-  header->biBitCount = static_cast<WORD>(bpp);
-  header->biCompression = layout.compression;
-  header->biClrUsed = static_cast<DWORD>(colours);
-  auto* table = reinterpret_cast<RGBQUAD*>(info.data() + sizeof(BITMAPINFOHEADER));
+  SectionHeaderWithColours info =
+      SectionHeaderWithTable(width, layout.topDown ? -height : height, static_cast<WORD>(bpp));
+  info.header.biCompression = layout.compression;
+  info.header.biClrUsed = static_cast<DWORD>(colours);
+  RGBQUAD* table = info.colours;
   std::vector<DWORD> palette(static_cast<std::size_t>(colours));
   for (int i = 0; i < colours; ++i) {
     const DWORD colour = generator() & 0x00FFFFFFu;
@@ -75,8 +71,7 @@ Sample MakeSample(const Layout& layout, int width, int height, std::uint32_t see
   }
 
   void* bits = nullptr;
-  Sample sample{OwnedBitmap(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info.data()),
-                                             DIB_RGB_COLORS, &bits, nullptr, 0)),
+  Sample sample{OwnedBitmap(CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &bits, nullptr, 0)),
                 {}};
   if (!sample.section || bits == nullptr) return sample;
   const std::size_t stride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;

@@ -143,13 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
 using ShortColourTable = LeakCheckedTest;
 
 TEST_F(ShortColourTable, IndicesPastItAreBlackIntoAMaskAndAnotherTable) {
-  SectionHeaderWithColours info{};
-  info.header = SectionHeader(8, 1, 1).bmiHeader;
+  SectionHeaderWithColours info = SectionHeaderWithTable(8, 1, 1, {RGBQUAD{0x5B, 0x2B, 0x36, 0}});
   info.header.biClrUsed = 1;
-  info.colours[0] = RGBQUAD{0x5B, 0x2B, 0x36, 0};
   void* bits = nullptr;
-  const HBITMAP section = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
-                                           DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HBITMAP section = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &bits, nullptr, 0);
   ASSERT_NE(section, nullptr);
   constexpr BYTE kIndices = 0x35;  // 0 0 1 1 0 1 0 1, leftmost first
   *static_cast<BYTE*>(bits) = kIndices;
@@ -170,8 +167,7 @@ TEST_F(ShortColourTable, IndicesPastItAreBlackIntoAMaskAndAnotherTable) {
   // black pixels take the nearer colour, not their index's white.
   info.header.biClrUsed = 2;
   info.colours[1] = RGBQUAD{0xFF, 0xFF, 0xFF, 0};
-  const HBITMAP longer = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
-                                          DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HBITMAP longer = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &bits, nullptr, 0);
   ASSERT_NE(longer, nullptr);
   SelectObject(to, longer);
   EXPECT_TRUE(BitBlt(to, 0, 0, 8, 1, from, 0, 0, SRCCOPY));

@@ -8,24 +8,15 @@
 #include "platform/win32.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/platform_quirks.h"
+#include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
 
 HBITMAP MakeDib(int width, int height, int bits, void** memory = nullptr) {
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = width;
-  info.header.biHeight = height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = static_cast<WORD>(bits);
-  info.header.biCompression = BI_RGB;
+  const SectionHeaderWithColours info = SectionHeaderWithTable(width, height, static_cast<WORD>(bits));
   void* unused = nullptr;
-  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
-                          memory ? memory : &unused, nullptr, 0);
+  return CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, memory ? memory : &unused, nullptr, 0);
 }
 
 class MemoryDc : public LeakCheckedTest {
@@ -210,12 +201,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, DibSections, testing::Values(1, 4, 8, 16, 24, 3
 
 TEST_F(ObjectRecords, RowOrderFollowsTheSignOfTheHeight) {
   for (const int height : {3, -3}) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 2;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    const BITMAPINFO info = SectionHeader(2, height);
     void* memory = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
     ASSERT_NE(bitmap, nullptr);
@@ -231,22 +217,9 @@ TEST_F(ObjectRecords, RowOrderFollowsTheSignOfTheHeight) {
 }
 
 TEST_F(ObjectRecords, BitfieldSectionsReadTheirMasks) {
-  struct {
-    BITMAPINFOHEADER header;
-    DWORD masks[3];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = 1;
-  info.header.biHeight = 1;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = 16;
-  info.header.biCompression = BI_BITFIELDS;
-  info.masks[0] = 0xF800;  // 5-6-5
-  info.masks[1] = 0x07E0;
-  info.masks[2] = 0x001F;
+  const SectionHeaderWithColours info = SectionHeaderWithMasks(1, 1, 16, {0xF800, 0x07E0, 0x001F});
   void* memory = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
-                                    DIB_RGB_COLORS, &memory, nullptr, 0);
+  HBITMAP bitmap = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &memory, nullptr, 0);
   ASSERT_NE(bitmap, nullptr);
   DIBSECTION section{};
   ASSERT_EQ(GetObjectA(bitmap, sizeof(section), &section), static_cast<int>(sizeof(section)));
@@ -264,21 +237,11 @@ TEST_F(ObjectRecords, BitfieldSectionsReadTheirMasks) {
 }
 
 TEST_F(ObjectRecords, SectionHeaderIsReportedNormalised) {
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = 3;
-  info.header.biHeight = -2;  // top-down
-  info.header.biPlanes = 1;
-  info.header.biBitCount = 8;
+  SectionHeaderWithColours info = SectionHeaderWithTable(3, -2, 8);  // top-down
   void* memory = nullptr;
-  HBITMAP indexed = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
-                                     DIB_RGB_COLORS, &memory, nullptr, 0);
+  HBITMAP indexed = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &memory, nullptr, 0);
   info.header.biBitCount = 16;
-  HBITMAP packed = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
-                                    DIB_RGB_COLORS, &memory, nullptr, 0);
+  HBITMAP packed = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &memory, nullptr, 0);
   DIBSECTION section{};
   ASSERT_EQ(GetObjectA(indexed, sizeof(section), &section), static_cast<int>(sizeof(section)));
   EXPECT_EQ(section.dsBm.bmHeight, 2);
@@ -296,13 +259,8 @@ TEST_F(ObjectRecords, SectionHeaderIsReportedNormalised) {
 }
 
 TEST_F(ObjectRecords, UnsupportedHeadersGiveNone) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = 4;
-  info.bmiHeader.biHeight = 4;
-  info.bmiHeader.biPlanes = 1;
+  BITMAPINFO info = SectionHeader(4, 4, 7);
   void* memory = reinterpret_cast<void*>(1);
-  info.bmiHeader.biBitCount = 7;
   EXPECT_EQ(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0), nullptr);
   EXPECT_EQ(memory, nullptr);
   info.bmiHeader.biBitCount = 24;

@@ -9,6 +9,7 @@
 #include "platform/win32.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/platform_quirks.h"
+#include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
@@ -35,12 +36,7 @@ class Selected {
 };
 
 HBITMAP MakeDib32(int width, int height, DWORD** words) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down: words[y * width + x]
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = SectionHeader(width, -height);  // top-down: words[y * width + x]
   void* memory = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
   *words = static_cast<DWORD*>(memory);
@@ -149,20 +145,10 @@ TEST_F(DepthConversion, MaskToColourUsesTheDestinationsBackgroundAndText) {
 }
 
 TEST_F(DepthConversion, OneBitSectionsMapThroughTheirColourTable) {
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[2];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = 2;
-  info.header.biHeight = 1;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = 1;
-  info.colours[0] = RGBQUAD{0x01, 0x02, 0x03, 0};
-  info.colours[1] = RGBQUAD{0x04, 0x05, 0x06, 0};
+  const SectionHeaderWithColours info =
+      SectionHeaderWithTable(2, 1, 1, {RGBQUAD{0x01, 0x02, 0x03, 0}, RGBQUAD{0x04, 0x05, 0x06, 0}});
   void* memory = nullptr;
-  Selected section(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
-                                    DIB_RGB_COLORS, &memory, nullptr, 0));
+  Selected section(CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &memory, nullptr, 0));
   static_cast<unsigned char*>(memory)[0] = 0x80;  // x = 0 uses entry 1
   DWORD* words = nullptr;
   Selected colour(MakeDib32(2, 1, &words));

@@ -84,17 +84,12 @@ HBITMAP CreatePlatformBitmap(const TestSurface& surface) {
     }
     return CreateBitmap(surface.width, surface.height, 1, 1, bits.data());
   }
-  SectionHeaderWithColours info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = surface.width;
-  info.header.biHeight = surface.topDown ? -surface.height : surface.height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = static_cast<WORD>(BitsOf(surface.depth));
-  info.header.biCompression = BI_RGB;
+  SectionHeaderWithColours info =
+      SectionHeaderWithTable(surface.width, surface.topDown ? -surface.height : surface.height,
+                             static_cast<WORD>(BitsOf(surface.depth)));
   for (std::size_t i = 0; i < surface.palette.size(); ++i) info.colours[i] = surface.palette[i];
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
-                                    DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap == nullptr) return nullptr;
   for (int y = 0; y < surface.height; ++y) {
     for (int x = 0; x < surface.width; ++x) {

@@ -13,6 +13,7 @@
 #include "image/colour_order.h"
 #include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
@@ -239,14 +240,10 @@ TEST_F(RotateDibTest, RefusesWhatIsNotADib32OrNotAnAngle) {
     EXPECT_EQ(RotateDib(source.get(), angle, kLightGrey), nullptr) << angle;
   }
   // Masked words are not 0x00RRGGBB: the turn could not keep them whole.
-  struct {
-    BITMAPINFOHEADER header;
-    DWORD masks[3];
-  } masked{{sizeof(BITMAPINFOHEADER), 5, 4, 1, 32, BI_BITFIELDS, 0, 0, 0, 0, 0},
-           {0x000000FF, 0x0000FF00, 0x00FF0000}};
+  const SectionHeaderWithColours masked =
+      SectionHeaderWithMasks(5, 4, 32, {0x000000FF, 0x0000FF00, 0x00FF0000});
   void* bits = nullptr;
-  const OwnedBitmap section(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&masked),
-                                             DIB_RGB_COLORS, &bits, nullptr, 0));
+  const OwnedBitmap section(CreateDIBSection(nullptr, masked.info(), DIB_RGB_COLORS, &bits, nullptr, 0));
   ASSERT_TRUE(section);
   EXPECT_EQ(RotateDib(section.get(), 1.0f, kLightGrey), nullptr);
 }

@@ -9,6 +9,7 @@
 #include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/luma_model.h"
+#include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
@@ -101,8 +102,7 @@ TEST_F(PixelEffectsTest, EffectsRefuseWhatIsNotADib32) {
   EXPECT_EQ(ThresholdDib(nullptr, 100), nullptr);
   EXPECT_EQ(InvertDib(nullptr), nullptr);
   // A 24-bpp section: running 32-bit words over it would pass its end.
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 5, 5, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  const BITMAPINFO info = SectionHeader(5, 5, 24);
   void* bits = nullptr;
   const OwnedBitmap narrow(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   ASSERT_TRUE(narrow);

@@ -15,6 +15,7 @@
 #include "platform/raster/surface_limits.h"
 #include "tests/linux/hardening/large_picture.h"
 #include "tests/support/resident_bytes.h"
+#include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
@@ -37,18 +38,9 @@ std::int64_t PaddedBytes(const Shape& shape) {
 }
 
 HBITMAP Section(const Shape& shape, void** bits) {
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = static_cast<LONG>(shape.width);
-  info.header.biHeight = static_cast<LONG>(shape.height);
-  info.header.biPlanes = 1;
-  info.header.biBitCount = static_cast<WORD>(shape.bits);
-  info.header.biCompression = BI_RGB;
-  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits,
-                          nullptr, 0);
+  const SectionHeaderWithColours info = SectionHeaderWithTable(
+      static_cast<LONG>(shape.width), static_cast<LONG>(shape.height), static_cast<WORD>(shape.bits));
+  return CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
 // The frame RotateDib needs for a w x h image at 45 degrees, worked out

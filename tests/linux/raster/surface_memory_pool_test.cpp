@@ -244,8 +244,7 @@ TEST(SurfaceMemoryPool, ALargeWatermarksBlocksAreAllKeptForTheNextCall) {
   const auto makeAll = [] {
     std::vector<HBITMAP> made;
     for (const WORD bitCount : {WORD{32}, WORD{32}, WORD{24}}) {
-      BITMAPINFO info = SectionHeader(kSide, kSide);
-      info.bmiHeader.biBitCount = bitCount;
+      const BITMAPINFO info = SectionHeader(kSide, kSide, bitCount);
       void* bits = nullptr;
       made.push_back(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "bmp_writer/bmp_writer.h"
+#include "tests/support/section_header.h"
 
 namespace varne::test {
 
@@ -17,12 +18,7 @@ std::string WriteBmp24(const std::string& name, int w, int h, const PixelFunctio
 }
 
 HBITMAP RandomSection(int w, int h, bool topDown, std::mt19937& random, bool fourthBytes) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = topDown ? -h : h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = SectionHeader(w, topDown ? -h : h);
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap == nullptr) return nullptr;
