@@ -12,6 +12,7 @@
 #include "app/resources/resource.h"
 #include "image/dib32.h"
 #include "platform/win32.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/painted_client.h"
 #include "tests/support/picture.h"
 

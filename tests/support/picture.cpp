@@ -89,22 +89,6 @@ Picture PictureFromSection(HBITMAP bitmap) {
   return picture;
 }
 
-bool HasAlpha(const Picture& picture) {
-  return std::any_of(picture.pixels.begin(), picture.pixels.end(), [](DWORD word) { return word >> 24 != 0; });
-}
-
-Picture AsTheAreaKeepsIt(const Picture& picture) {
-  if (!HasAlpha(picture)) return picture;
-  Picture kept = picture;
-  for (DWORD& word : kept.pixels) {
-    const DWORD alpha = word >> 24;
-    DWORD premultiplied = alpha << 24;
-    for (const int shift : {0, 8, 16}) premultiplied |= (((word >> shift) & 0xFFu) * alpha + 127) / 255 << shift;
-    word = premultiplied;
-  }
-  return kept;
-}
-
 Picture PictureFromMask(HBITMAP mask, int w, int h) {
   OwnedBitmap surface(NewDib(w, h));
   const HDC screen = GetDC(nullptr);

@@ -45,15 +45,6 @@ Picture PictureFromDib(HBITMAP dib);
 // as stored; empty when `bitmap` is not one.
 Picture PictureFromSection(HBITMAP bitmap);
 
-// Whether any fourth byte of `picture` is not zero.
-bool HasAlpha(const Picture& picture);
-
-// What the picture area keeps of a 32-bpp picture, as Common Controls 6
-// does: the picture itself when every fourth byte is zero, else a copy
-// whose colour bytes are each multiplied by the fourth byte / 255, rounded
-// to nearest.
-Picture AsTheAreaKeepsIt(const Picture& picture);
-
 // A w x h monochrome bitmap read back as 1 (white) and 0 (black) words.
 Picture PictureFromMask(HBITMAP mask, int w, int h);
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "effects/pixel/pixel_loops.h"
-#include "tests/support/luma_model.h"
+#include "tests/support/effect_models.h"
 
 namespace varne::test {
 namespace {
@@ -64,6 +64,25 @@ TEST(LumaWords, AgreesWithTheFormulaOnEveryColour) {
         ASSERT_EQ(words[i], static_cast<std::uint32_t>(ModelLuma(before[i]))) << std::hex << before[i];
       }
     }
+  }
+}
+
+// The comparison above holds just as well if the model and the system share
+// a wrong coefficient, so the model is held to levels that owe nothing to
+// its formula: literals, and the luma from the exact weights.
+TEST(LumaWords, TheModelGivesBlackWhiteThePrimariesAndMidGreyTheirStudioLevels) {
+  const auto exact = [](std::uint32_t pixel) {
+    const double red = pixel >> 16 & 0xFF, green = pixel >> 8 & 0xFF, blue = pixel & 0xFF;
+    return 16 + 219 * (0.299 * red + 0.587 * green + 0.114 * blue) / 255;
+  };
+  // Red is 82 and green 144, where the exact weights give 81.48 and 144.55:
+  // the integer form's weights are whole 256ths.
+  const std::pair<std::uint32_t, int> levels[] = {{0x000000, 16}, {0xFFFFFF, 235}, {0xFF0000, 82},
+                                                  {0x00FF00, 144}, {0x0000FF, 41}, {0x808080, 126}};
+  for (const auto& [pixel, level] : levels) {
+    SCOPED_TRACE(testing::Message() << std::hex << pixel);
+    EXPECT_EQ(ModelLuma(pixel), level);
+    EXPECT_NEAR(ModelLuma(pixel), exact(pixel), 1.0);
   }
 }
 

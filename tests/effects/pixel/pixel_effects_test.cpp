@@ -7,26 +7,14 @@
 #include "effects/pixel/pixel_effects.h"
 #include "image/colour_order.h"
 #include "tests/image/dib32_test_support.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/luma_model.h"
 #include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
 
-// Independent models, channel by channel from the bytes in memory
-// (blue, green, red, fourth), so they share nothing with the word tricks.
 DWORD Grey(int level) { return RGB(level, level, level); }  // symmetric in both orders
-
-DWORD ModelNegative(DWORD word) {
-  const int blue = word & 0xFF, green = (word >> 8) & 0xFF, red = (word >> 16) & 0xFF;
-  return static_cast<DWORD>((255 - red) << 16 | (255 - green) << 8 | (255 - blue));
-}
-
-DWORD ModelThreshold(DWORD word, int t) {
-  const bool dark = static_cast<long long>(ModelLuma(word)) <= (t < 0 ? -static_cast<long long>(t) : t);
-  return (dark == (t >= 0)) ? 0x000000u : 0xFFFFFFu;
-}
 
 class PixelEffectsTest : public LeakCheckedTest {
  protected:
@@ -54,12 +42,14 @@ TEST_F(PixelEffectsTest, LumaSpansTheStudioRange) {
   EXPECT_EQ(LumaOf(0xFF000000), 16) << "the fourth byte is not a colour";
   // Red weighs more than blue: the word order must not be mistaken.
   EXPECT_EQ(LumaOf(0x00FF0000), 82);
+  EXPECT_EQ(LumaOf(0x0000FF00), 144);
   EXPECT_EQ(LumaOf(0x000000FF), 41);
+  EXPECT_EQ(LumaOf(0x00808080), 126);
   for (const DWORD word : RandomWords(2000, 1)) ASSERT_EQ(LumaOf(word), ModelLuma(word)) << word;
 }
 
 TEST_F(PixelEffectsTest, GrayScaleSetsEveryChannelToTheLuma) {
-  ExpectPerPixel(GrayScaleDib, [](DWORD w) { return Grey(ModelLuma(w)); }, 100);
+  ExpectPerPixel(GrayScaleDib, ModelGrey, 100);
   const OwnedBitmap image = NewDib32(2, 1);
   WriteWords(image.get(), {0x00000000, 0xFFFFFFFF});
   GrayScaleDib(image.get());

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "effects/raster/raster_ops.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/luma_model.h"
 #include "tests/support/picture.h"
 
 namespace varne::test {

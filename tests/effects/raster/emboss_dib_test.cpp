@@ -3,8 +3,8 @@
 #include <random>
 
 #include "effects/raster/raster_ops.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/luma_model.h"
 #include "tests/support/picture.h"
 
 namespace varne::test {

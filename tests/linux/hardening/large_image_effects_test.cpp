@@ -15,7 +15,7 @@
 #include "effects/raster/raster_ops.h"
 #include "image/dib32.h"
 #include "tests/linux/hardening/large_picture.h"
-#include "tests/support/luma_model.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
 
 namespace varne::test {
@@ -144,7 +144,7 @@ TEST_F(LargeImageEffects, GrayScale) {
   const HBITMAP image = PhotoCopy();
   ASSERT_EQ(GrayScaleDib(image), image);
   ExpectSpots(image, kSide, kSide, 0xFFFFFFFF,
-              [](std::int64_t x, std::int64_t y) { return ModelLuma(Photo(x, y)) * 0x010101u; });
+              [](std::int64_t x, std::int64_t y) { return ModelGrey(Photo(x, y)); });
   DeleteObject(image);
 }
 
@@ -152,7 +152,7 @@ TEST_F(LargeImageEffects, Invert) {
   const HBITMAP image = PhotoCopy();
   ASSERT_EQ(InvertDib(image), image);
   ExpectSpots(image, kSide, kSide, 0xFFFFFFFF,
-              [](std::int64_t x, std::int64_t y) { return kWhite - (Photo(x, y) & kColour); });
+              [](std::int64_t x, std::int64_t y) { return ModelNegative(Photo(x, y)); });
   DeleteObject(image);
 }
 
@@ -161,10 +161,8 @@ TEST_F(LargeImageEffects, Threshold) {
     SCOPED_TRACE(t);
     const HBITMAP image = PhotoCopy();
     ASSERT_EQ(ThresholdDib(image, t), image);
-    ExpectSpots(image, kSide, kSide, 0xFFFFFFFF, [t](std::int64_t x, std::int64_t y) {
-      const bool above = ModelLuma(Photo(x, y)) > std::abs(t);
-      return above == (t >= 0) ? kWhite : 0u;
-    });
+    ExpectSpots(image, kSide, kSide, 0xFFFFFFFF,
+                [t](std::int64_t x, std::int64_t y) { return ModelThreshold(Photo(x, y), t); });
     DeleteObject(image);
   }
 }

@@ -14,8 +14,8 @@
 #include "platform/ui/modal_loop_hook.h"
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/luma_model.h"
 #include "tests/support/picture.h"
 
 namespace varne::test {
@@ -23,16 +23,6 @@ namespace {
 
 constexpr int kEffectButtons[] = {IDC_GRAYSCALE, IDC_EMBOSS,  IDC_INVERT,   IDC_WATERMARK,
                                   IDC_APPLY_SKIN, IDC_EDGES, IDC_ROTATE_45};
-
-Picture Model(const Picture& source, std::uint32_t (*rule)(std::uint32_t, int), int argument = 0) {
-  Picture out = source;
-  for (std::uint32_t& word : out.pixels) word = rule(word, argument);
-  return out;
-}
-
-std::uint32_t GrayRule(std::uint32_t p, int) { return static_cast<std::uint32_t>(ModelLuma(p)) * 0x010101u; }
-std::uint32_t NegativeRule(std::uint32_t p, int) { return 0xFFFFFFu - (p & 0xFFFFFFu); }
-std::uint32_t ThresholdRule(std::uint32_t p, int t) { return ModelLuma(p) > t ? 0xFFFFFFu : 0u; }
 
 class AppDialogTest : public LeakCheckedTest {
  protected:
@@ -155,7 +145,7 @@ TEST_F(AppDialogTest, EffectsStartFromTheSourceEveryTimeAndNeverAccumulate) {
   Run([&](DialogDriver& driver) {
     driver.Click(IDC_OPEN_BMP);
     const Picture source = PictureFromSection(SourceImage);
-    const Picture gray = Model(source, GrayRule), negative = Model(source, NegativeRule);
+    const Picture gray = Greyed(source), negative = Inverted(source);
     for (int round = 0; round < 2; ++round) {
       driver.Click(IDC_GRAYSCALE);
       EXPECT_EQ(PictureFromSection(Shown(driver)), gray);
@@ -205,15 +195,15 @@ TEST_F(AppDialogTest, WithoutRealTimeTheNumberFollowsTheDragAndThePictureChanges
     const int position = bar.position();
     EXPECT_GT(position, 0);
     EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), std::to_string(position));
-    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, position))
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Thresholded(source, position))
         << "thresholded from the source, not from the grey picture";
 
     driver.KeyTo(IDC_THRESHOLD, Qt::Key_Right);
     EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), std::to_string(position + 1));
-    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, position + 1));
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Thresholded(source, position + 1));
     driver.Key(Qt::Key_Home);
     EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), "0");
-    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, 0)) << "all white below 16";
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Thresholded(source, 0)) << "all white below 16";
     ExpectOnlySourceAndShownLive(driver);
     driver.CloseBox();
   });
@@ -232,13 +222,13 @@ TEST_F(AppDialogTest, WithRealTimeEveryMoveRecomputesThePictureFromTheSource) {
     for (int x : {grab.x() + 40, grab.x() + 100, grab.x() + 60}) {
       QTest::mouseMove(&bar, QPoint(x, grab.y()));
       EXPECT_EQ(ItemText(driver.dialog(), IDC_THRESHOLD_VALUE), std::to_string(bar.position()));
-      EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, bar.position()));
+      EXPECT_EQ(PictureFromSection(Shown(driver)), Thresholded(source, bar.position()));
       ExpectOnlySourceAndShownLive(driver);
     }
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(grab.x() + 60, grab.y()));
-    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, bar.position()));
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Thresholded(source, bar.position()));
     driver.KeyTo(IDC_THRESHOLD, Qt::Key_PageDown);
-    EXPECT_EQ(PictureFromSection(Shown(driver)), Model(source, ThresholdRule, bar.position()));
+    EXPECT_EQ(PictureFromSection(Shown(driver)), Thresholded(source, bar.position()));
     driver.CloseBox();
   });
 }

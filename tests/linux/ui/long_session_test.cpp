@@ -24,8 +24,8 @@
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
 #include "tests/support/address_sanitizer.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/luma_model.h"
 #include "tests/support/picture.h"
 #include "tests/support/resident_bytes.h"
 #include "tests/support/temp_file.h"
@@ -41,16 +41,6 @@ enum class Answer { kPhoto, kTall, kMark, kSkin, kAlpha, kAtLimit, kCancel, kMis
 constexpr int kAnswerCount = 11;
 
 bool Loads(Answer answer) { return answer <= Answer::kAtLimit; }
-
-Picture Thresholded(Picture picture, int t) {
-  for (std::uint32_t& word : picture.pixels) word = ModelLuma(word) > t ? 0xFFFFFFu : 0u;
-  return picture;
-}
-
-Picture Inverted(Picture picture) {
-  for (std::uint32_t& word : picture.pixels) word = 0xFFFFFFu - (word & 0xFFFFFFu);
-  return picture;
-}
 
 class LongSessionTest : public LeakCheckedTest {
  protected:

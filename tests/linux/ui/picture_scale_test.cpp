@@ -16,6 +16,7 @@
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/recording_procedure.h"
 #include "tests/linux/ui/test_images.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/picture.h"
 
@@ -109,7 +110,7 @@ TEST_F(PictureScaleTest, EveryDevicePixelOfTheAreaShowsOneBitmapPixelCentredOrTh
           const int bx = x - origin.x(), by = y - origin.y();
           const bool onBitmap = bx >= 0 && by >= 0 && bx < pixels.width && by < pixels.height;
           bitmapPixelsSeen += onBitmap;
-          const QRgb expected = onBitmap ? 0xFF000000u | pixels.at(bx, by) : background;
+          const QRgb expected = onBitmap ? AsTheAreaShowsIt(pixels.at(bx, by)) : background;
           ASSERT_EQ(screen.pixel(x, y), expected)
               << size.width() << "x" << size.height() << " at device " << x << "," << y;
         }
@@ -147,8 +148,8 @@ TEST_F(PictureScaleTest, PartialRepaintsRedrawTheirDevicePixelsWithTheSameAlignm
     int redrawn = 0;
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
       for (int x = inside.left(); x <= inside.right(); ++x) {
-        const QRgb old = 0xFF000000u | before.at(x - origin.x(), y - origin.y());
-        const QRgb fresh = 0xFF000000u | after.at(x - origin.x(), y - origin.y());
+        const QRgb old = AsTheAreaShowsIt(before.at(x - origin.x(), y - origin.y()));
+        const QRgb fresh = AsTheAreaShowsIt(after.at(x - origin.x(), y - origin.y()));
         const QRgb got = screen.pixel(x, y);
         if (wholly.contains(QPoint(x, y)))
           ASSERT_EQ(got, fresh) << "damaged device pixel " << x << "," << y;

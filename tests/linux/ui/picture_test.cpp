@@ -12,6 +12,7 @@
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/recording_procedure.h"
 #include "tests/linux/ui/test_images.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/picture.h"
 
 namespace varne::test {
@@ -44,7 +45,7 @@ TEST(PicturePixelsTest, ReadsExactlyTheVisiblePixelsCentredByIntegerHalves) {
         ASSERT_TRUE(part.has_value());
         const QPoint inPart = QPoint(x, y) - part->at;
         ASSERT_TRUE(part->pixels.rect().contains(inPart)) << x << "," << y;
-        EXPECT_EQ(part->pixels.pixel(inPart), 0xFF000000u | (source.at(bx, by) & 0xFFFFFFu));
+        EXPECT_EQ(part->pixels.pixel(inPart), AsTheAreaShowsIt(source.at(bx, by)));
       }
     }
     if (covered == 0)
