@@ -46,43 +46,6 @@ TEST(HostileFiles, AFileEndingInsideItsHeaderGivesNone) {
   }
 }
 
-TEST(HostileFiles, DirectoriesAndMissingFilesGiveNone) {
-  const std::string folder = std::filesystem::temp_directory_path().string();
-  EXPECT_EQ(LoadImageA(nullptr, folder.c_str(), IMAGE_BITMAP, 0, 0,
-                       LR_LOADFROMFILE | LR_CREATEDIBSECTION),
-            nullptr);
-  const std::string missing = folder + "/varne-no-such-file.bmp";
-  EXPECT_EQ(LoadImageA(nullptr, missing.c_str(), IMAGE_BITMAP, 0, 0,
-                       LR_LOADFROMFILE | LR_CREATEDIBSECTION),
-            nullptr);
-}
-
-HBITMAP LoadPath(const std::string& path) {
-  return static_cast<HBITMAP>(
-      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-}
-
-TEST(HostileFiles, AnEmptyFileGivesNone) {
-  EXPECT_EQ(LoadBytes({}, "varne-empty.bmp"), nullptr);
-}
-
-// A picked file that something treats as a folder: a trailing separator,
-// or a name below it. Both platforms refuse the path before reading.
-TEST(HostileFiles, APathThroughAFileGivesNone) {
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "varne-through.bmp";
-  const std::vector<std::uint8_t> pixels(4, 0x40);
-  const std::vector<std::uint8_t> bytes = BuildBmp({.width = 1, .height = 1, .pixels = pixels, .imageBytes = 0});
-  std::ofstream(file, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  const HBITMAP plain = LoadPath(file.string());
-  EXPECT_NE(plain, nullptr) << "the file itself is a bitmap";
-  DeleteObject(plain);
-  EXPECT_EQ(LoadPath(file.string() + static_cast<char>(std::filesystem::path::preferred_separator)),
-            nullptr);
-  EXPECT_EQ(LoadPath((file / "inner.bmp").string()), nullptr);
-  std::filesystem::remove(file);
-}
-
 TEST(ReleasedHandles, AreRefusedByEveryEffectAndCall) {
   const HDC screen = GetDC(nullptr);
   const HBITMAP gone = CreateDib32(screen, 8, 8);

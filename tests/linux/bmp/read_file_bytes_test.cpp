@@ -9,6 +9,7 @@
 
 #include "bmp_writer/bmp_writer.h"
 #include "platform/bmp/test_seam.h"
+#include "tests/support/refused_paths.h"
 #include "tests/support/temp_file.h"
 
 namespace varne::bmp {
@@ -34,8 +35,13 @@ TEST(ReadFileBytesTest, EmptyFileIsReadAsEmpty) {
 }
 
 TEST(ReadFileBytesTest, RefusesMissingFilesDirectoriesAndDevices) {
-  EXPECT_FALSE(ReadFileBytes((fs::temp_directory_path() / "varne_missing.bmp").c_str(), 100));
-  EXPECT_FALSE(ReadFileBytes(fs::temp_directory_path().c_str(), 100));
+  for (const test::RefusedPath& row : test::RefusedPaths()) {
+    SCOPED_TRACE(row.name);
+    const test::ScratchFolder folder;
+    const test::RefusedPath::Laid laid = row.lay(folder.path());
+    if (!laid.control.empty()) EXPECT_TRUE(ReadFileBytes(laid.control.c_str(), 100)) << "the file reads";
+    EXPECT_FALSE(ReadFileBytes(laid.path.c_str(), 100));
+  }
   EXPECT_FALSE(ReadFileBytes("/dev/zero", 100));
 }
 

@@ -13,6 +13,8 @@
 #include "platform/ui/open_file_chooser.h"
 #include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/refused_paths.h"
+#include "tests/support/temp_file.h"
 
 namespace varne::test {
 namespace {
@@ -201,12 +203,15 @@ TEST_F(LoadBitmapFileTest, CancelAndUnreadableFilesGiveNone) {
   EXPECT_EQ(LoadBitmapFile(nullptr), nullptr);
   choice_ = WriteFile("not_a_bitmap.bmp", {'P', 'K', 3, 4, 'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'});
   EXPECT_EQ(LoadBitmapFile(nullptr), nullptr);
-  choice_ = ::testing::TempDir() + "missing.bmp";
-  EXPECT_EQ(LoadBitmapFile(nullptr), nullptr);
+  for (const RefusedPath& row : RefusedPaths()) {
+    const ScratchFolder folder;
+    choice_ = row.lay(folder.path()).path;
+    EXPECT_EQ(LoadBitmapFile(nullptr), nullptr) << row.name;
+  }
   // A path longer than the buffer fails like a cancel, as on the platform.
   choice_ = ::testing::TempDir() + std::string(300, 'a') + ".bmp";
   EXPECT_EQ(LoadBitmapFile(nullptr), nullptr);
-  EXPECT_EQ(seen_.size(), 4u);
+  EXPECT_EQ(seen_.size(), 3u + RefusedPaths().size());
 }
 
 }  // namespace
