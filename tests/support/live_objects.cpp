@@ -2,21 +2,33 @@
 
 #include "platform/win32.h"
 
-#ifndef _WIN32
-#include "platform/raster/live_objects.h"
-#endif
-
 namespace varne::test {
 
-std::optional<LiveCount> LiveGdiObjects() {
+std::optional<LiveObjects> LiveGdiObjects() {
 #ifdef _WIN32
   const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   if (count == 0) return std::nullopt;
-  return LiveCount{.deviceContexts = static_cast<int>(count)};
+  return LiveObjects{.deviceContexts = static_cast<int>(count)};
 #else
-  const raster::LiveObjects live = raster::CountLiveObjects();
-  return LiveCount{live.deviceContexts, live.bitmaps, live.brushes};
+  return raster::CountLiveObjects();
 #endif
+}
+
+::testing::AssertionResult LeakCheckedTest::LiveAsAtSetUp(int moreBitmaps) const {
+  if (!atSetUp_) return ::testing::AssertionSuccess();
+  const std::optional<LiveObjects> now = LiveGdiObjects();
+  if (!now) return ::testing::AssertionFailure() << "the platform no longer counts its objects";
+  LiveObjects expected = *atSetUp_;
+#ifdef _WIN32
+  expected.deviceContexts += moreBitmaps;
+#else
+  expected.bitmaps += moreBitmaps;
+#endif
+  if (*now == expected) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "live: " << now->deviceContexts << " contexts, " << now->bitmaps << " bitmaps, "
+         << now->brushes << " brushes; expected " << expected.deviceContexts << ", "
+         << expected.bitmaps << " and " << expected.brushes;
 }
 
 }  // namespace varne::test

@@ -6,37 +6,56 @@
 
 #include <optional>
 
+#ifndef _WIN32
+#include "platform/raster/live_objects.h"
+#endif
+
 namespace varne::test {
 
-// Live GDI objects of this process: on Linux the stand-in layer's count of
-// each kind, on Windows one total (in `deviceContexts`, the others 0).
-struct LiveCount {
+#ifdef _WIN32
+// Windows tells one total of GDI objects; it is kept in `deviceContexts`,
+// the other kinds 0.
+struct LiveObjects {
   int deviceContexts = 0;
   int bitmaps = 0;
   int brushes = 0;
-  friend bool operator==(const LiveCount&, const LiveCount&) = default;
+
+  int total() const { return deviceContexts + bitmaps + brushes; }
+  friend bool operator==(const LiveObjects&, const LiveObjects&) = default;
 };
+#else
+// The stand-in layer's own count of each kind.
+using LiveObjects = raster::LiveObjects;
+#endif
 
 // The count now, or nothing where the platform cannot tell (Wine answers
 // GetGuiResources with 0).
-std::optional<LiveCount> LiveGdiObjects();
+std::optional<LiveObjects> LiveGdiObjects();
 
 // Checks in TearDown that a test left as many live objects of each kind as
 // it found. Fixtures that check more derive from this and call both halves.
 class LeakCheckedTest : public ::testing::Test {
  protected:
-  void SetUp() override { before_ = LiveGdiObjects(); }
+  void SetUp() override { atSetUp_ = LiveGdiObjects(); }
   void TearDown() override {
-    if (!before_) return;
-    const std::optional<LiveCount> after = LiveGdiObjects();
+    if (!atSetUp_) return;
+    const std::optional<LiveObjects> after = LiveGdiObjects();
     ASSERT_TRUE(after.has_value());
-    EXPECT_EQ(after->deviceContexts, before_->deviceContexts) << "contexts leaked or over-released";
-    EXPECT_EQ(after->bitmaps, before_->bitmaps) << "bitmaps leaked or over-released";
-    EXPECT_EQ(after->brushes, before_->brushes) << "brushes leaked or over-released";
+    EXPECT_EQ(after->deviceContexts, atSetUp_->deviceContexts) << "contexts leaked or over-released";
+    EXPECT_EQ(after->bitmaps, atSetUp_->bitmaps) << "bitmaps leaked or over-released";
+    EXPECT_EQ(after->brushes, atSetUp_->brushes) << "brushes leaked or over-released";
   }
 
+  // The count SetUp found; nothing where the platform cannot tell.
+  const std::optional<LiveObjects>& LiveAtSetUp() const { return atSetUp_; }
+
+  // Mid-test: exactly what SetUp found, and `moreBitmaps` bitmaps more (on
+  // Windows added to the one total). Always true where the platform cannot
+  // tell.
+  ::testing::AssertionResult LiveAsAtSetUp(int moreBitmaps = 0) const;
+
  private:
-  std::optional<LiveCount> before_;
+  std::optional<LiveObjects> atSetUp_;
 };
 
 }  // namespace varne::test

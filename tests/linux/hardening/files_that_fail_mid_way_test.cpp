@@ -15,9 +15,9 @@
 #include <string>
 
 #include "image/bitmap_loader.h"
-#include "platform/raster/live_objects.h"
 #include "platform/ui/open_file_chooser.h"
 #include "tests/linux/hardening/scratch_files.h"
+#include "tests/support/live_objects.h"
 
 namespace varne::test {
 namespace {
@@ -25,10 +25,16 @@ namespace {
 // What happens to the chosen file after the dialog closed on it.
 using Mischief = std::function<void(const std::string& path)>;
 
-class FilesThatFailMidWay : public ::testing::Test {
+class FilesThatFailMidWay : public LeakCheckedTest {
  protected:
-  void SetUp() override { WriteChosen(); }
-  void TearDown() override { ui::SetOpenFileChooser({}); }
+  void SetUp() override {
+    LeakCheckedTest::SetUp();
+    WriteChosen();
+  }
+  void TearDown() override {
+    ui::SetOpenFileChooser({});
+    LeakCheckedTest::TearDown();
+  }
 
   // Runs LoadBitmapFile with a dialog that picks `path`, after which
   // `mischief` strikes.
@@ -77,9 +83,8 @@ TEST_F(FilesThatFailMidWay, ASwappedOrDamagedFileGivesNoneAndLeavesNothing) {
   for (const auto& [what, mischief] : cases) {
     SCOPED_TRACE(what);
     WriteChosen();
-    const raster::LiveObjects before = raster::CountLiveObjects();
     EXPECT_EQ(LoadChosen(chosen_, mischief), nullptr);
-    EXPECT_EQ(raster::CountLiveObjects(), before);
+    EXPECT_TRUE(LiveAsAtSetUp());
     EXPECT_STREQ(PathBuffer, chosen_.c_str()) << "the dialog's answer stays where it was put";
     std::error_code ignored;
     std::filesystem::remove_all(chosen_, ignored);
@@ -91,7 +96,6 @@ TEST_F(FilesThatFailMidWay, ASwappedOrDamagedFileGivesNoneAndLeavesNothing) {
 // were all cleared still reads, on Linux as on the platform for an
 // administrator with backup rights. Only a normal user sees none.
 TEST_F(FilesThatFailMidWay, AFileMadeUnreadableGivesNoneUnlessPermissionsDoNotApply) {
-  const raster::LiveObjects before = raster::CountLiveObjects();
   const HBITMAP loaded =
       LoadChosen(chosen_, [](const std::string& p) { ASSERT_EQ(::chmod(p.c_str(), 0), 0); });
   if (::geteuid() == 0) {
@@ -104,7 +108,7 @@ TEST_F(FilesThatFailMidWay, AFileMadeUnreadableGivesNoneUnlessPermissionsDoNotAp
   } else {
     EXPECT_EQ(loaded, nullptr);
   }
-  EXPECT_EQ(raster::CountLiveObjects(), before);
+  EXPECT_TRUE(LiveAsAtSetUp());
 
   // A folder on the way that cannot be searched stops even the lookup.
   const std::string inner = folder_ / "locked";
@@ -119,7 +123,6 @@ TEST_F(FilesThatFailMidWay, AFileMadeUnreadableGivesNoneUnlessPermissionsDoNotAp
   } else {
     EXPECT_EQ(behindLock, nullptr);
   }
-  EXPECT_EQ(raster::CountLiveObjects(), before);
 }
 
 // The name buffer holds 259 characters and the NUL. A 260-character path
@@ -132,7 +135,6 @@ TEST_F(FilesThatFailMidWay, APathOneCharacterTooLongNeverLoadsItsShorterNamesake
   ASSERT_EQ(tooLong.size(), 260u);
   WriteFile(fits, SolidBmp24(3, 2, 0x00FFFFFF));
   WriteFile(tooLong, SolidBmp24(7, 7, 0x00000000));
-  const raster::LiveObjects before = raster::CountLiveObjects();
 
   const auto nothing = [](const std::string&) {};
   const HBITMAP atLimit = LoadChosen(fits, nothing);
@@ -143,7 +145,6 @@ TEST_F(FilesThatFailMidWay, APathOneCharacterTooLongNeverLoadsItsShorterNamesake
   DeleteObject(atLimit);
 
   EXPECT_EQ(LoadChosen(tooLong, nothing), nullptr);
-  EXPECT_EQ(raster::CountLiveObjects(), before);
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 
 #include "image/bitmap_loader.h"
 #include "platform/bmp/test_seam.h"
-#include "platform/raster/live_objects.h"
 #include "platform/win32.h"
+#include "tests/support/live_objects.h"
 
 namespace {
 
@@ -25,7 +25,9 @@ std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(FuzzRegressions, EveryKeptFileDecodesOrIsRefusedAndLoadsTheSameWay) {
+using FuzzRegressions = varne::test::LeakCheckedTest;
+
+TEST_F(FuzzRegressions, EveryKeptFileDecodesOrIsRefusedAndLoadsTheSameWay) {
   int replayed = 0;
   for (const auto& entry : std::filesystem::directory_iterator(RegressionFolder())) {
     if (!entry.is_regular_file()) continue;
@@ -33,7 +35,6 @@ TEST(FuzzRegressions, EveryKeptFileDecodesOrIsRefusedAndLoadsTheSameWay) {
     ++replayed;
     const std::vector<std::uint8_t> file = ReadAll(entry.path());
     const auto decoded = varne::bmp::DecodeBmp(file);
-    const auto before = varne::raster::CountLiveObjects();
     const auto loaded = static_cast<HBITMAP>(LoadImageA(nullptr, entry.path().c_str(), IMAGE_BITMAP,
                                                         0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     const auto* picture = std::get_if<varne::bmp::DecodedBmp>(&decoded);
@@ -47,7 +48,7 @@ TEST(FuzzRegressions, EveryKeptFileDecodesOrIsRefusedAndLoadsTheSameWay) {
       ASSERT_NE(image, nullptr);
       EXPECT_EQ(DeleteObject(image), TRUE);
     }
-    EXPECT_EQ(varne::raster::CountLiveObjects(), before);
+    EXPECT_TRUE(LiveAsAtSetUp());
   }
   EXPECT_GT(replayed, 0) << "no regression files found in " << RegressionFolder();
 }

@@ -11,9 +11,9 @@
 
 #include "effects/geometry/rotate_dib.h"
 #include "image/dib32.h"
-#include "platform/raster/live_objects.h"
 #include "platform/raster/surface_limits.h"
 #include "tests/linux/hardening/large_picture.h"
+#include "tests/support/live_objects.h"
 #include "tests/support/resident_bytes.h"
 #include "tests/support/section_header.h"
 
@@ -57,8 +57,9 @@ std::pair<std::int64_t, std::int64_t> TurnedFrame(std::int64_t w, std::int64_t h
           *std::max_element(ys, ys + 4) - *std::min_element(ys, ys + 4)};
 }
 
-TEST(SurfaceAtTheCap, SectionsOfExactlyTheCapAreMadeWithoutTouchingTheirMemory) {
-  const raster::LiveObjects before = raster::CountLiveObjects();
+using SurfaceAtTheCap = LeakCheckedTest;
+
+TEST_F(SurfaceAtTheCap, SectionsOfExactlyTheCapAreMadeWithoutTouchingTheirMemory) {
   for (const Shape shape : {Shape{16384, 16384, 32}, Shape{kSideCap, 256, 32},
                             Shape{256, -kSideCap, 32}, Shape{kSideCap, 1024, 8}}) {
     SCOPED_TRACE(::testing::Message() << shape.width << " x " << shape.height << " at "
@@ -108,11 +109,9 @@ TEST(SurfaceAtTheCap, SectionsOfExactlyTheCapAreMadeWithoutTouchingTheirMemory) 
     }
     EXPECT_EQ(DeleteObject(section), TRUE);
   }
-  EXPECT_EQ(raster::CountLiveObjects(), before);
 }
 
-TEST(SurfaceAtTheCap, OneRowOrColumnPastTheCapIsRefusedAndLeavesNothing) {
-  const raster::LiveObjects before = raster::CountLiveObjects();
+TEST_F(SurfaceAtTheCap, OneRowOrColumnPastTheCapIsRefusedAndLeavesNothing) {
   for (const Shape shape : {Shape{16384, 16385, 32}, Shape{16385, 16384, 32},
                             Shape{16384, -16385, 32}, Shape{kSideCap, 257, 32},
                             Shape{kSideCap + 1, 1, 1}, Shape{1, kSideCap + 1, 1},
@@ -122,16 +121,15 @@ TEST(SurfaceAtTheCap, OneRowOrColumnPastTheCapIsRefusedAndLeavesNothing) {
     void* bits = reinterpret_cast<void*>(1);
     EXPECT_EQ(Section(shape, &bits), nullptr);
     EXPECT_EQ(bits, nullptr) << "a refused section has no memory";
-    EXPECT_EQ(raster::CountLiveObjects(), before);
+    EXPECT_TRUE(LiveAsAtSetUp());
   }
   const HDC screen = GetDC(nullptr);
   EXPECT_EQ(CreateDib32(screen, 16384, 16385), nullptr);
   EXPECT_EQ(CreateDib32(screen, 16385, 16384), nullptr);
   ReleaseDC(nullptr, screen);
-  EXPECT_EQ(raster::CountLiveObjects(), before);
 }
 
-TEST(SurfaceAtTheCap, ATurnWhoseFrameWouldPassTheCapGivesNoneAndLeavesOnlyTheSource) {
+TEST_F(SurfaceAtTheCap, ATurnWhoseFrameWouldPassTheCapGivesNoneAndLeavesOnlyTheSource) {
   // The largest square whose frame at 45 degrees still fits, found from
   // the frame formula; one pixel more and the frame is too large.
   std::int64_t fits = 11000;
@@ -145,7 +143,6 @@ TEST(SurfaceAtTheCap, ATurnWhoseFrameWouldPassTheCapGivesNoneAndLeavesOnlyTheSou
     ASSERT_LE(w * h * 4, kCap);
     RecordProperty("largest_turnable_square", static_cast<int>(fits));
   }
-  const raster::LiveObjects before = raster::CountLiveObjects();
   for (const std::int64_t side : {fits + 1, std::int64_t{16384}}) {
     SCOPED_TRACE(::testing::Message() << side << " x " << side);
     const HDC screen = GetDC(nullptr);
@@ -156,12 +153,9 @@ TEST(SurfaceAtTheCap, ATurnWhoseFrameWouldPassTheCapGivesNoneAndLeavesOnlyTheSou
     EXPECT_EQ(RotateDib(source, DegreesToRadians(45), 0x00C0C0C0), nullptr);
     EXPECT_LT(ResidentBytes() - residentBefore, std::int64_t{64} << 20)
         << "a refused turn reads or writes nothing";
-    raster::LiveObjects withSource = before;
-    withSource.bitmaps += 1;
-    EXPECT_EQ(raster::CountLiveObjects(), withSource);
+    EXPECT_TRUE(LiveAsAtSetUp(1)) << "only the source";
     EXPECT_EQ(DeleteObject(source), TRUE);
   }
-  EXPECT_EQ(raster::CountLiveObjects(), before);
 }
 
 }  // namespace

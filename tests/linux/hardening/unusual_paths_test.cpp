@@ -21,10 +21,10 @@
 #include <iterator>
 
 #include "platform/bmp/test_seam.h"
-#include "platform/raster/live_objects.h"
 #include "platform/win32.h"
 #include "tests/linux/hardening/scratch_files.h"
 #include "tests/support/address_sanitizer.h"
+#include "tests/support/live_objects.h"
 #include "tests/support/platform_quirks.h"
 
 namespace varne::test {
@@ -94,7 +94,9 @@ class BoundSocket {
   bool bound_ = false;
 };
 
-TEST(UnusualPaths, WhatIsNotARegularFileIsNotEvenOpened) {
+using UnusualPaths = LeakCheckedTest;
+
+TEST_F(UnusualPaths, WhatIsNotARegularFileIsNotEvenOpened) {
   const ScratchFolder folder;
   const std::string plain = folder / "plain.bmp";
   WriteFile(plain, SolidBmp24(2, 2, 0x00FF0000));
@@ -124,7 +126,7 @@ TEST(UnusualPaths, WhatIsNotARegularFileIsNotEvenOpened) {
   ExpectRefusedUnopened(device, device);
 }
 
-TEST(UnusualPaths, PipesDevicesSocketsAndBrokenLinksGiveNoneAtOnce) {
+TEST_F(UnusualPaths, PipesDevicesSocketsAndBrokenLinksGiveNoneAtOnce) {
   const ScratchFolder folder;
   const std::string fifo = folder / "pipe.bmp";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -145,7 +147,6 @@ TEST(UnusualPaths, PipesDevicesSocketsAndBrokenLinksGiveNoneAtOnce) {
   const std::string empty = folder / "empty.bmp";
   WriteFile(empty, {});
 
-  const raster::LiveObjects before = raster::CountLiveObjects();
   // Should anything block or read without end, the process ends here
   // instead of the suite stalling until its time limit.
   ::alarm(60);
@@ -157,7 +158,7 @@ TEST(UnusualPaths, PipesDevicesSocketsAndBrokenLinksGiveNoneAtOnce) {
         std::string("")}) {
     SCOPED_TRACE(path);
     EXPECT_EQ(Load(path), nullptr);
-    EXPECT_EQ(raster::CountLiveObjects(), before);
+    EXPECT_TRUE(LiveAsAtSetUp());
   }
   ::alarm(0);
   const HBITMAP loaded = Load(plain);
@@ -167,7 +168,7 @@ TEST(UnusualPaths, PipesDevicesSocketsAndBrokenLinksGiveNoneAtOnce) {
 
 // Files under /sys report a whole page whatever they hold; /proc files
 // report nothing. The reader hands on exactly what the file gave.
-TEST(UnusualPaths, ASizeThatSaysMoreThanTheFileHoldsGivesOnlyWhatItHolds) {
+TEST_F(UnusualPaths, ASizeThatSaysMoreThanTheFileHoldsGivesOnlyWhatItHolds) {
   const char* const path = "/sys/kernel/mm/transparent_hugepage/enabled";
   struct stat status {};
   if (::stat(path, &status) != 0) GTEST_SKIP() << "no " << path << " here";
@@ -203,7 +204,7 @@ void InChildWithAddressSpace(std::int64_t headroom, Check check) {
               ::testing::ExitedWithCode(0), "");
 }
 
-TEST(UnusualPaths, AFileTooLargeForTheMemoryLeftGivesNoneInsteadOfEndingTheProcess) {
+TEST_F(UnusualPaths, AFileTooLargeForTheMemoryLeftGivesNoneInsteadOfEndingTheProcess) {
   if (kAddressSanitizer) {
     GTEST_SKIP() << "AddressSanitizer ends the process itself when an allocation fails";
   }
@@ -233,12 +234,12 @@ TEST(UnusualPaths, AFileTooLargeForTheMemoryLeftGivesNoneInsteadOfEndingTheProce
   std::memcpy(&file[22], &side, 4);
   std::memcpy(&file[28], &bits, 2);
   WriteFile(atCap, file);
-  const raster::LiveObjects before = raster::CountLiveObjects();
   const HBITMAP unpressed = Load(atCap);
   ASSERT_NE(unpressed, nullptr) << "without the limit the short file loads";
   DeleteObject(unpressed);
   InChildWithAddressSpace(std::int64_t{256} << 20, [&] {
-    return Load(atCap) == nullptr && raster::CountLiveObjects() == before;
+    // The child never reaches TearDown: the count is checked here.
+    return Load(atCap) == nullptr && LiveGdiObjects() == LiveAtSetUp();
   });
 }
 

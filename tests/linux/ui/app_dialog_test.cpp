@@ -10,7 +10,6 @@
 #include "effects/geometry/rotate_dib.h"
 #include "effects/raster/raster_ops.h"
 #include "image/dib32.h"
-#include "platform/raster/live_objects.h"
 #include "platform/ui/modal_loop_hook.h"
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
@@ -28,7 +27,7 @@ class AppDialogTest : public LeakCheckedTest {
  protected:
   void SetUp() override {
     LeakCheckedTest::SetUp();
-    ASSERT_EQ(raster::CountLiveObjects().total(), 0);
+    ASSERT_EQ(LiveAtSetUp()->total(), 0);
     photo_ = WriteBmp24("photo.bmp", 37, 23, Gradient);
     other_ = WriteBmp24("other.bmp", 12, 30, [](int x, int y) { return (x * 20u) << 8 | y * 8u; });
     // Black-on-white shape: a filled square with white around it.
@@ -41,7 +40,6 @@ class AppDialogTest : public LeakCheckedTest {
   void TearDown() override {
     if (SourceImage != nullptr) DeleteObject(SourceImage);
     SourceImage = nullptr;
-    EXPECT_EQ(raster::CountLiveObjects().total(), 0);
     LeakCheckedTest::TearDown();
   }
 
@@ -57,7 +55,7 @@ class AppDialogTest : public LeakCheckedTest {
 
   // Source and shown image, nothing else: no context, mask or brush left.
   static void ExpectOnlySourceAndShownLive(DialogDriver& driver) {
-    const raster::LiveObjects live = raster::CountLiveObjects();
+    const LiveObjects live = *LiveGdiObjects();
     const int expected = (SourceImage != nullptr) + (Shown(driver) != nullptr && Shown(driver) != SourceImage);
     EXPECT_EQ(live.bitmaps, expected);
     EXPECT_EQ(live.deviceContexts, 0);

@@ -19,7 +19,6 @@
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
 #include "bmp_writer/bmp_writer.h"
-#include "platform/raster/live_objects.h"
 #include "platform/ui/open_file_chooser.h"
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/test_images.h"
@@ -106,7 +105,6 @@ class LongSessionTest : public LeakCheckedTest {
     ui::SetOpenFileChooser({});
     if (SourceImage != nullptr) DeleteObject(SourceImage);
     SourceImage = nullptr;
-    EXPECT_EQ(raster::CountLiveObjects(), baseline_) << "after the source image too, nothing remains";
     LeakCheckedTest::TearDown();
   }
 
@@ -124,9 +122,8 @@ class LongSessionTest : public LeakCheckedTest {
   // file last opened successfully.
   void ExpectSettled(DialogDriver& driver) {
     const bool copied = CurrentImage != nullptr && HasAlpha(PictureFromSection(CurrentImage));
-    raster::LiveObjects expected = baseline_;
-    expected.bitmaps += (SourceImage != nullptr) + (CurrentImage != nullptr && CurrentImage != SourceImage) + copied;
-    EXPECT_EQ(raster::CountLiveObjects(), expected);
+    EXPECT_TRUE(LiveAsAtSetUp((SourceImage != nullptr) + (CurrentImage != nullptr && CurrentImage != SourceImage) +
+                              copied));
     if (copied) {
       EXPECT_NE(Shown(driver), CurrentImage);
       EXPECT_EQ(PictureFromSection(Shown(driver)), AsTheAreaKeepsIt(PictureFromSection(CurrentImage)));
@@ -280,7 +277,6 @@ class LongSessionTest : public LeakCheckedTest {
   Answer next_ = Answer::kCancel;
   int chooserCalls_ = 0;
   std::optional<Answer> sourceFile_;
-  raster::LiveObjects baseline_ = raster::CountLiveObjects();
 };
 
 TEST_F(LongSessionTest, ThousandsOfRandomStepsHoldOnlyTheSourceAndTheShownImage) {
@@ -288,7 +284,7 @@ TEST_F(LongSessionTest, ThousandsOfRandomStepsHoldOnlyTheSourceAndTheShownImage)
   constexpr long kGrowthBound = 32L << 20;
   std::int64_t residentAtWarmth = 0, residentAtEnd = 0;
   const INT_PTR result = RunDialog(IDD_MAIN, MainDialogProc, [&](DialogDriver& driver) {
-    baseline_ = raster::CountLiveObjects();
+    EXPECT_TRUE(LiveAsAtSetUp()) << "the open dialog holds nothing of its own";
     std::mt19937 random(20261208);
     for (int step = 0; step < kSteps; ++step) {
       const std::string name = RandomStep(driver, random);
@@ -303,9 +299,7 @@ TEST_F(LongSessionTest, ThousandsOfRandomStepsHoldOnlyTheSourceAndTheShownImage)
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(CurrentImage, nullptr) << "closing releases the current image";
-  raster::LiveObjects onlySource = baseline_;
-  onlySource.bitmaps += 1;
-  EXPECT_EQ(raster::CountLiveObjects(), onlySource);
+  EXPECT_TRUE(LiveAsAtSetUp(1)) << "only the source outlives the dialog";
   EXPECT_GT(chooserCalls_, 200) << "the session reached the file dialogs";
   ASSERT_GT(residentAtWarmth, 0);
   if (kAddressSanitizer) {
@@ -317,7 +311,7 @@ TEST_F(LongSessionTest, ThousandsOfRandomStepsHoldOnlyTheSourceAndTheShownImage)
 
 TEST_F(LongSessionTest, TheOrdersMostLikelyToTripOwnershipLeaveOnlyWhatTheyShould) {
   const INT_PTR result = RunDialog(IDD_MAIN, MainDialogProc, [&](DialogDriver& driver) {
-    baseline_ = raster::CountLiveObjects();
+    EXPECT_TRUE(LiveAsAtSetUp()) << "the open dialog holds nothing of its own";
     // Every effect and the trackbar before anything is open.
     for (int id : kEffectButtons) {
       Press(driver, id, Answer::kMark);
@@ -374,9 +368,7 @@ TEST_F(LongSessionTest, TheOrdersMostLikelyToTripOwnershipLeaveOnlyWhatTheyShoul
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(CurrentImage, nullptr) << "closing releases the current image";
-  raster::LiveObjects onlySource = baseline_;
-  onlySource.bitmaps += 1;
-  EXPECT_EQ(raster::CountLiveObjects(), onlySource) << "only the source outlives the dialog";
+  EXPECT_TRUE(LiveAsAtSetUp(1)) << "only the source outlives the dialog";
 }
 
 }  // namespace

@@ -7,12 +7,12 @@
 #include <random>
 
 #include "app/resources/resource.h"
-#include "platform/raster/live_objects.h"
 #include "platform/ui/picture_pixels.h"
 #include "tests/linux/ui/dialog_driver.h"
 #include "tests/linux/ui/recording_procedure.h"
 #include "tests/linux/ui/test_images.h"
 #include "tests/support/effect_models.h"
+#include "tests/support/live_objects.h"
 #include "tests/support/picture.h"
 
 namespace varne::test {
@@ -114,7 +114,7 @@ TEST(PictureControlTest, ShowsTheBitmapCentredHandsBackThePreviousAndDrawsNothin
     DeleteObject(first);
     driver.CloseBox();
   });
-  EXPECT_EQ(raster::CountLiveObjects().total(), 0);
+  EXPECT_EQ(LiveGdiObjects()->total(), 0);
 }
 
 }  // namespace
