@@ -10,11 +10,10 @@
 #include "app/image_slots.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource.h"
-#include "image/dib32.h"
 #include "platform/win32.h"
 #include "tests/support/effect_models.h"
 #include "tests/support/painted_client.h"
-#include "tests/support/picture.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace {
 
@@ -28,15 +27,7 @@ struct Released {
 };
 Released released;
 
-HBITMAP SolidDib32(DWORD word) {
-  const HDC screen = GetDC(nullptr);
-  const HBITMAP image = CreateDib32(screen, 6, 4);
-  ReleaseDC(nullptr, screen);
-  Dib32Pixels pixels{};
-  if (!ReadDib32Pixels(image, &pixels)) return image;
-  for (std::size_t i = 0; i < WordCount(pixels); ++i) pixels.words[i] = word;
-  return image;
-}
+HBITMAP SolidDib32(std::uint32_t word) { return varne::test::DibFromPicture(Picture(6, 4, word)); }
 
 bool Gone(HBITMAP image) { return GetObjectType(image) == 0; }
 
@@ -74,17 +65,15 @@ struct Blended {
 };
 Blended blended;
 // Opaque first and last, so that the painted picture can be found.
-const std::vector<DWORD> kAlphaWords = {0xFF102030u, 0x44332211u, 0x00A0B0C0u, 0x80FF8040u,
-                                        0xFFC08020u};
+const std::vector<std::uint32_t> kAlphaWords = {0xFF102030u, 0x44332211u, 0x00A0B0C0u, 0x80FF8040u,
+                                                0xFFC08020u};
 
 INT_PTR CALLBACK BlendingProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   const INT_PTR result = MainDialogProc(dialog, message, wParam, lParam);
   if (message == WM_INITDIALOG) {
     blended.ran = true;
     const HWND area = GetDlgItem(dialog, IDC_PICTURE);
-    Picture words(5, 1);
-    words.pixels = kAlphaWords;
-    const HBITMAP given = varne::test::DibFromPicture(words);
+    const HBITMAP given = varne::test::DibFromPicture(varne::test::FromPixels(5, 1, kAlphaWords));
     SendMessageA(area, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(given));
     blended.copyHandle = reinterpret_cast<HBITMAP>(SendMessageA(area, STM_GETIMAGE, IMAGE_BITMAP, 0));
     blended.copied = blended.copyHandle != given && blended.copyHandle != nullptr;
@@ -113,8 +102,7 @@ TEST(ShowImageTest, APictureWithAlphaIsShownAsAPremultipliedCopyBlendedOverTheAr
   ASSERT_TRUE(blended.copied);
   EXPECT_EQ(blended.handedBack, reinterpret_cast<LRESULT>(blended.copyHandle));
   EXPECT_EQ(blended.handedBackPlain, reinterpret_cast<LRESULT>(blended.plain));
-  Picture given(5, 1);
-  given.pixels = kAlphaWords;
+  const Picture given = varne::test::FromPixels(5, 1, kAlphaWords);
   EXPECT_EQ(blended.copy, varne::test::AsTheAreaKeepsIt(given));
   ASSERT_EQ(blended.copy.pixels.size(), kAlphaWords.size());
   EXPECT_EQ(blended.copy.pixels[1], 0x440E0905u) << "the bytes 11 22 33 44 become 05 09 0E 44";

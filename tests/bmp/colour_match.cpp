@@ -16,20 +16,17 @@ bool WithinTolerance(std::uint32_t a, std::uint32_t b, int tolerance) {
 
 }  // namespace
 
-::testing::AssertionResult ColoursMatch(const std::vector<std::uint32_t>& drawn, int width,
-                                        int height,
-                                        const std::function<std::uint32_t(int x, int y)>& expected,
-                                        int tolerance) {
-  if (drawn.size() != static_cast<std::size_t>(width) * height) {
-    return ::testing::AssertionFailure() << "drew " << drawn.size() << " pixels, expected "
-                                         << width * height;
+::testing::AssertionResult ColoursMatch(const Picture& drawn, const Picture& expected, int tolerance) {
+  if (drawn.width != expected.width || drawn.height != expected.height) {
+    return ::testing::AssertionFailure() << "drew " << drawn.width << "x" << drawn.height << ", expected "
+                                         << expected.width << "x" << expected.height;
   }
   int mismatches = 0;
   char first[96] = "";
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t got = drawn[static_cast<std::size_t>(y) * width + x];
-      const std::uint32_t want = expected(x, y) & 0x00FFFFFF;
+  for (int y = 0; y < expected.height; ++y) {
+    for (int x = 0; x < expected.width; ++x) {
+      const std::uint32_t got = drawn.at(x, y);
+      const std::uint32_t want = expected.at(x, y) & 0x00FFFFFF;
       if (WithinTolerance(got, want, tolerance)) continue;
       if (mismatches++ == 0) {
         std::snprintf(first, sizeof first, "(%d, %d): got %06X, expected %06X", x, y,

@@ -26,10 +26,7 @@ std::string DepthCaseName(const ::testing::TestParamInfo<DepthCase>& info) {
          std::to_string(info.param.headerBytes) + (info.param.topDown ? "TopDown" : "BottomUp");
 }
 
-std::array<std::uint32_t, 3> DefaultMasks(int bitCount) {
-  if (bitCount == 16) return {0x7C00, 0x03E0, 0x001F};
-  return {0x00FF0000, 0x0000FF00, 0x000000FF};
-}
+std::array<std::uint32_t, 3> DefaultMasks(int bitCount) { return bitCount == 16 ? kMasks555 : kMasks32; }
 
 // Why Wine cannot run this case, or nothing.
 const char* WineLimitation(const DepthCase& c) {
@@ -54,9 +51,9 @@ TEST_P(LoadImageDepthTest, LoadsFileOwnDepthBottomUpWithExactPixels) {
   constexpr int kWidth = 13;
   constexpr int kHeight = 6;
   const int paletteSize = c.bitCount <= 8 ? 1 << c.bitCount : 0;
-  const ModelImage image =
-      RandomModelImage(kWidth, kHeight, c.bitCount, paletteSize, DefaultMasks(c.bitCount),
-                       1000u + c.bitCount * 7 + c.headerBytes + (c.topDown ? 1 : 0));
+  const Picture image =
+      RandomStoredPicture(kWidth, kHeight, c.bitCount, paletteSize, DefaultMasks(c.bitCount),
+                          1000u + c.bitCount * 7 + c.headerBytes + (c.topDown ? 1 : 0));
   const std::vector<std::uint8_t> file = BuildBmp(UncompressedRecipe(image, c.headerBytes, c.topDown));
   const TempFile temp(file);
 
@@ -80,14 +77,13 @@ TEST_P(LoadImageDepthTest, LoadsFileOwnDepthBottomUpWithExactPixels) {
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       // At 32 bpp the whole word, fourth byte included, must survive.
-      if (StoredValue(*section, x, y) != image.ValueAt(x, y)) ++wrongValues;
+      if (StoredValue(*section, x, y) != image.at(x, y)) ++wrongValues;
     }
   }
   EXPECT_EQ(wrongValues, 0);
 
   const int tolerance = c.bitCount == 16 ? 4 : 0;
-  EXPECT_TRUE(ColoursMatch(DrawnColours(bitmap.get()), kWidth, kHeight,
-                           [&](int x, int y) { return image.ColourAt(x, y); }, tolerance));
+  EXPECT_TRUE(ColoursMatch(DrawnColours(bitmap.get()), ColoursOf(image), tolerance));
 }
 
 std::vector<DepthCase> AllDepthCases() {

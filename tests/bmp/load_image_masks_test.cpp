@@ -25,8 +25,6 @@ struct MaskCase {
   int tolerance;
 };
 
-constexpr std::array<std::uint32_t, 3> kStandard32{0x00FF0000, 0x0000FF00, 0x000000FF};
-
 std::vector<MaskCase> MaskCases() {
   return {
       {"Rgb565AfterInfoHeader", 16, kBmpBitfields, 40, {0xF800, 0x07E0, 0x001F, 0}, 4},
@@ -59,7 +57,7 @@ TEST_P(LoadImageMasksTest, ShowsTheMaskedColours) {
   if (const char* limitation = WineLimitation(c)) GTEST_SKIP() << limitation;
   constexpr int kWidth = 9;
   constexpr int kHeight = 5;
-  const ModelImage image = RandomModelImage(kWidth, kHeight, c.bitCount, 0,
+  const Picture image = RandomStoredPicture(kWidth, kHeight, c.bitCount, 0,
                                             {c.masks[0], c.masks[1], c.masks[2]}, 77u + c.masks[0]);
   BmpFileRecipe recipe = UncompressedRecipe(image, c.headerBytes, false);
   recipe.compression = c.compression;
@@ -73,17 +71,15 @@ TEST_P(LoadImageMasksTest, ShowsTheMaskedColours) {
   EXPECT_EQ(section->dsBm.bmBitsPixel, c.bitCount);
   EXPECT_EQ(section->dsBm.bmWidth, kWidth);
   EXPECT_EQ(section->dsBm.bmHeight, kHeight);
-  EXPECT_TRUE(ColoursMatch(DrawnColours(bitmap.get()), kWidth, kHeight,
-                           [&](int x, int y) { return image.ColourAt(x, y); }, c.tolerance));
+  EXPECT_TRUE(ColoursMatch(DrawnColours(bitmap.get()), ColoursOf(image), c.tolerance));
 
   if (c.bitCount == 32) {
     EXPECT_EQ(section->dsBmih.biCompression, static_cast<DWORD>(BI_RGB));
-    const bool standard = c.masks[0] == kStandard32[0] && c.masks[1] == kStandard32[1] &&
-                          c.masks[2] == kStandard32[2];
+    const bool standard = c.masks[0] == kMasks32[0] && c.masks[1] == kMasks32[1] && c.masks[2] == kMasks32[2];
     int wrongWords = 0;
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
-        const std::uint32_t want = standard ? image.ValueAt(x, y) : image.ColourAt(x, y);
+        const std::uint32_t want = standard ? image.at(x, y) : ShownPixel(image, x, y);
         if (StoredValue(*section, x, y) != want) ++wrongWords;
       }
     }
@@ -104,7 +100,7 @@ TEST_P(LoadImageMasksTest, ShowsTheMaskedColours) {
   EXPECT_EQ(section->dsBitfields[2], c.masks[2]);
   int wrongWords = 0;
   for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) wrongWords += StoredValue(*section, x, y) != image.ValueAt(x, y);
+    for (int x = 0; x < kWidth; ++x) wrongWords += StoredValue(*section, x, y) != image.at(x, y);
   }
   EXPECT_EQ(wrongWords, 0);
 }

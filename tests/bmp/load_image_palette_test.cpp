@@ -14,7 +14,7 @@ namespace {
 class LoadImagePaletteTest : public LeakCheckedTest {
  protected:
   // Loads `recipe` and compares its drawn colours with `image`.
-  ::testing::AssertionResult ShowsModel(const BmpFileRecipe& recipe, const ModelImage& image) {
+  ::testing::AssertionResult ShowsModel(const BmpFileRecipe& recipe, const Picture& image) {
     const TempFile temp(BuildBmp(recipe));
     const OwnedBitmap bitmap = LoadBmpFile(temp.path());
     if (!bitmap) return ::testing::AssertionFailure() << "not loaded";
@@ -22,13 +22,12 @@ class LoadImagePaletteTest : public LeakCheckedTest {
     if (!section) return ::testing::AssertionFailure() << "no DIBSECTION";
     for (int y = 0; y < image.height; ++y) {
       for (int x = 0; x < image.width; ++x) {
-        if (StoredValue(*section, x, y) != image.ValueAt(x, y)) {
+        if (StoredValue(*section, x, y) != image.at(x, y)) {
           return ::testing::AssertionFailure() << "stored value differs at " << x << "," << y;
         }
       }
     }
-    return ColoursMatch(DrawnColours(bitmap.get()), image.width, image.height,
-                        [&](int x, int y) { return image.ColourAt(x, y); });
+    return ColoursMatch(DrawnColours(bitmap.get()), ColoursOf(image));
   }
 };
 
@@ -37,13 +36,13 @@ TEST_F(LoadImagePaletteTest, IndicesPastAShortPaletteAreBlack) {
     SCOPED_TRACE(bits);
     const int entries = bits == 1 ? 1 : (1 << bits) / 3;
     // Random values cover the whole index range, most of it past the palette.
-    const ModelImage image = RandomModelImage(11, 4, bits, entries, {}, 300u + bits);
+    const Picture image = RandomStoredPicture(11, 4, bits, entries, {}, 300u + bits);
     EXPECT_TRUE(ShowsModel(UncompressedRecipe(image, 40, false), image));
   }
 }
 
 TEST_F(LoadImagePaletteTest, OversizedPaletteUsesItsFirstEntries) {
-  const ModelImage image = RandomModelImage(10, 3, 4, 16, {}, 41u);
+  const Picture image = RandomStoredPicture(10, 3, 4, 16, {}, 41u);
   BmpFileRecipe recipe = UncompressedRecipe(image, 40, false);
   recipe.coloursUsed = 300;
   for (int i = 16; i < 300; ++i) recipe.palette.push_back({255, 0, 255});
@@ -53,7 +52,7 @@ TEST_F(LoadImagePaletteTest, OversizedPaletteUsesItsFirstEntries) {
 TEST_F(LoadImagePaletteTest, PixelDataAfterAGapIsFoundByItsOffset) {
   for (const std::uint32_t header : {12u, 40u, 124u}) {
     SCOPED_TRACE(header);
-    const ModelImage image = RandomModelImage(6, 3, 24, 0, {}, 51u);
+    const Picture image = RandomStoredPicture(6, 3, 24, 0, {}, 51u);
     BmpFileRecipe recipe = UncompressedRecipe(image, header, false);
     recipe.pixelOffset = 14 + header + 333;
     EXPECT_TRUE(ShowsModel(recipe, image));
@@ -61,7 +60,7 @@ TEST_F(LoadImagePaletteTest, PixelDataAfterAGapIsFoundByItsOffset) {
 }
 
 TEST_F(LoadImagePaletteTest, ZeroColoursUsedMeansTheFullPalette) {
-  const ModelImage image = RandomModelImage(8, 8, 8, 256, {}, 61u);
+  const Picture image = RandomStoredPicture(8, 8, 8, 256, {}, 61u);
   BmpFileRecipe recipe = UncompressedRecipe(image, 40, false);
   recipe.coloursUsed = 0;
   EXPECT_TRUE(ShowsModel(recipe, image));
@@ -70,7 +69,7 @@ TEST_F(LoadImagePaletteTest, ZeroColoursUsedMeansTheFullPalette) {
 TEST_F(LoadImagePaletteTest, TruncatedPixelDataLeavesTheRestBlack) {
   // 24-bit, 5 pixels a row: 15 bytes and a pad byte. The file stops two
   // whole rows and 6 bytes into the third stored row.
-  ModelImage image = RandomModelImage(5, 4, 24, 0, {}, 71u);
+  const Picture image = RandomStoredPicture(5, 4, 24, 0, {}, 71u);
   BmpFileRecipe recipe = UncompressedRecipe(image, 40, false);
   recipe.pixels.resize(16 * 2 + 6);
   const TempFile temp(BuildBmp(recipe));
@@ -78,10 +77,13 @@ TEST_F(LoadImagePaletteTest, TruncatedPixelDataLeavesTheRestBlack) {
   ASSERT_TRUE(bitmap);
   // Stored rows are bottom-up: displayed rows 3 and 2 are complete, row 1
   // keeps its first two pixels, row 0 is empty.
-  EXPECT_TRUE(ColoursMatch(DrawnColours(bitmap.get()), 5, 4, [&](int x, int y) {
-    const bool present = y >= 2 || (y == 1 && x < 2);
-    return present ? image.ValueAt(x, y) : 0u;
-  }));
+  Picture expected = ColoursOf(image);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      if (!(y >= 2 || (y == 1 && x < 2))) expected.at(x, y) = 0;
+    }
+  }
+  EXPECT_TRUE(ColoursMatch(DrawnColours(bitmap.get()), expected));
 }
 
 }  // namespace

@@ -127,10 +127,14 @@ TEST_P(LoadImageRleTest, DecodesToUncompressedIndices) {
   }
   EXPECT_EQ(wrong, "");
   const std::vector<BmpColour> palette = SixteenColours();
-  EXPECT_TRUE(ColoursMatch(DrawnColours(bitmap.get()), kWidth, height, [&](int x, int y) {
-    const BmpColour& colour = palette[expectedIndex(x, y)];
-    return (std::uint32_t{colour.red} << 16) | (std::uint32_t{colour.green} << 8) | colour.blue;
-  }));
+  Picture expected(kWidth, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const BmpColour& colour = palette[expectedIndex(x, y)];
+      expected.at(x, y) = (std::uint32_t{colour.red} << 16) | (std::uint32_t{colour.green} << 8) | colour.blue;
+    }
+  }
+  EXPECT_TRUE(ColoursMatch(DrawnColours(bitmap.get()), expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(CornerCases, LoadImageRleTest, ::testing::ValuesIn(RleCases()),

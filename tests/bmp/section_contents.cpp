@@ -28,7 +28,7 @@ std::uint32_t StoredValue(const DIBSECTION& section, int x, int y) {
   return RowValue(row, section.dsBm.bmBitsPixel, x);
 }
 
-std::vector<std::uint32_t> DrawnColours(HBITMAP bitmap) {
+Picture DrawnColours(HBITMAP bitmap) {
   BITMAP description;
   if (GetObjectA(bitmap, sizeof description, &description) == 0) return {};
   const int width = description.bmWidth;
@@ -49,12 +49,11 @@ std::vector<std::uint32_t> DrawnColours(HBITMAP bitmap) {
   DeleteDC(sourceDc);
   DeleteDC(targetDc);
 
-  std::vector<std::uint32_t> colours(static_cast<std::size_t>(width) * height);
+  Picture colours(width, height);
   const auto* words = static_cast<const std::uint32_t*>(bits);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      colours[static_cast<std::size_t>(y) * width + x] =
-          words[static_cast<std::size_t>(height - 1 - y) * width + x] & 0x00FFFFFF;
+      colours.at(x, y) = words[static_cast<std::size_t>(height - 1 - y) * width + x] & 0x00FFFFFF;
     }
   }
   DeleteObject(target);

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/win32.h"
 #include "tests/support/owned_bitmap.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 
@@ -23,8 +23,8 @@ std::optional<DIBSECTION> DescribeSection(HBITMAP bitmap);
 // the whole 32-bit word.
 std::uint32_t StoredValue(const DIBSECTION& section, int x, int y);
 
-// Every pixel as 0x00RRGGBB, top row first, after a SRCCOPY into a fresh
-// 32-bit section: this is what the colour table or masks make of the bits.
-std::vector<std::uint32_t> DrawnColours(HBITMAP bitmap);
+// Every pixel as 0x00RRGGBB after a SRCCOPY into a fresh 32-bit section:
+// this is what the colour table or masks make of the bits.
+Picture DrawnColours(HBITMAP bitmap);
 
 }  // namespace varne::test

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
-#include <vector>
 
 #include "image/dib32.h"
-#include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace varne::test {
 namespace {
@@ -24,9 +22,7 @@ TEST_F(Dib32Test, FreshSurfaceIsABottomUpRgbSectionOfZeros) {
   EXPECT_EQ(section.dsBm.bmBitsPixel, 32);
   EXPECT_EQ(section.dsBmih.biHeight, 7);
   EXPECT_EQ(section.dsBmih.biCompression, static_cast<DWORD>(BI_RGB));
-  const std::vector<DWORD> words = WordsOf(surface.get());
-  ASSERT_EQ(words.size(), 13u * 7u);
-  EXPECT_TRUE(std::all_of(words.begin(), words.end(), [](DWORD w) { return w == 0; }));
+  EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(surface.get()), Picture(13, 7, 0));
 }
 
 TEST_F(Dib32Test, RefusesSizesThatAreNotASurface) {
@@ -45,15 +41,15 @@ TEST_F(Dib32Test, CopyHasTheSameSizeAndEveryWordFourthByteIncluded) {
   for (const auto& [width, height] : {std::pair{1, 1}, {3, 5}, {64, 1}, {1, 33}, {101, 77}}) {
     const OwnedBitmap source = RandomDib32(width, height, 7u * width + height);
     ASSERT_TRUE(source);
-    const std::vector<DWORD> before = WordsOf(source.get());
+    const Picture before = WordsFromDib(source.get());
     const OwnedBitmap copy(CopyDib32(source.get()));
     ASSERT_TRUE(copy);
     EXPECT_NE(copy.get(), source.get());
     const BITMAP description = DescriptionOf(copy.get());
     EXPECT_EQ(description.bmWidth, width);
     EXPECT_EQ(description.bmHeight, height);
-    EXPECT_EQ(WordsOf(copy.get()), before);
-    EXPECT_EQ(WordsOf(source.get()), before) << "the source must stay as it was";
+    EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(copy.get()), before);
+    EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(source.get()), before) << "the source must stay as it was";
   }
 }
 
@@ -61,9 +57,9 @@ TEST_F(Dib32Test, CopyIsIndependentOfItsSource) {
   const OwnedBitmap source = RandomDib32(9, 4, 11);
   const OwnedBitmap copy(CopyDib32(source.get()));
   ASSERT_TRUE(copy);
-  const std::vector<DWORD> copied = WordsOf(copy.get());
-  WriteWords(source.get(), std::vector<DWORD>(36, 0xDEADBEEF));
-  EXPECT_EQ(WordsOf(copy.get()), copied);
+  const Picture copied = WordsFromDib(copy.get());
+  WritePicture(source.get(), Picture(9, 4, 0xDEADBEEF));
+  EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(copy.get()), copied);
 }
 
 TEST_F(Dib32Test, CopyRefusesAReleasedHandleAndOtherBitmaps) {

@@ -14,8 +14,8 @@
 
 #include "bmp_writer/bmp_writer.h"
 #include "image/bitmap_loader.h"
-#include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace varne::test {
 namespace {
@@ -80,14 +80,10 @@ TEST_F(NonAsciiPath, LoadsThroughPathBufferAsUtf8) {
   EXPECT_EQ(description.bmWidth, kWidth);
   EXPECT_EQ(description.bmHeight, kHeight);
   EXPECT_EQ(description.bmBitsPixel, 32);
-  const std::vector<DWORD> words = WordsOf(image.get());
-  ASSERT_EQ(words.size(), static_cast<std::size_t>(kWidth * kHeight));
+  const Picture words = WordsFromDib(image.get());
+  ASSERT_EQ(words.pixels.size(), static_cast<std::size_t>(kWidth * kHeight));
   for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      // Memory rows run bottom-up.
-      EXPECT_EQ(words[static_cast<std::size_t>((kHeight - 1 - y) * kWidth + x)], ColourAt(x, y))
-          << "pixel " << x << ", " << y;
-    }
+    for (int x = 0; x < kWidth; ++x) EXPECT_EQ(words.at(x, y), ColourAt(x, y)) << "pixel " << x << ", " << y;
   }
 }
 

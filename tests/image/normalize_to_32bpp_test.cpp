@@ -8,8 +8,8 @@
 
 #include "image/bitmap_loader.h"
 #include "image/dib32.h"
-#include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 #include "tests/support/section_header.h"
 
 namespace varne::test {
@@ -24,27 +24,11 @@ struct Layout {
   DWORD masks[3];  // red, green, blue; only for BI_BITFIELDS
 };
 
-// What the platform makes of one channel of `mask` in a raw value: the
-// field widened to 8 bits by repeating its high bits.
-DWORD Channel(DWORD raw, DWORD mask) {
-  if (mask == 0) return 0;
-  int shift = 0;
-  while (((mask >> shift) & 1u) == 0) ++shift;
-  int width = 0;
-  while (shift + width < 32 && ((mask >> (shift + width)) & 1u) != 0) ++width;
-  DWORD value = (raw & mask) >> shift;
-  if (width >= 8) return value >> (width - 8);
-  DWORD widened = 0;
-  for (int filled = 0; filled < 8; filled += width) widened = (widened << width) | value;
-  const int total = ((8 + width - 1) / width) * width;
-  return widened >> (total - 8);
-}
-
 // A section of the layout with random pixels, and the 0x00RRGGBB colour
-// every pixel should have, in display order (top row first).
+// every pixel should have.
 struct Sample {
   OwnedBitmap section;
-  std::vector<DWORD> expected;
+  Picture expected;
 };
 
 Sample MakeSample(const Layout& layout, int width, int height, std::uint32_t seed) {
@@ -72,7 +56,7 @@ Sample MakeSample(const Layout& layout, int width, int height, std::uint32_t see
 
   void* bits = nullptr;
   Sample sample{OwnedBitmap(CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &bits, nullptr, 0)),
-                {}};
+                Picture(width, height)};
   if (!sample.section || bits == nullptr) return sample;
   const std::size_t stride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;
   auto* memory = static_cast<std::uint8_t*>(bits);
@@ -92,25 +76,13 @@ Sample MakeSample(const Layout& layout, int width, int height, std::uint32_t see
         colour = raw & 0x00FFFFFFu;
       } else {
         std::memcpy(row + static_cast<std::size_t>(x) * (bpp / 8), &raw, bpp / 8);
-        colour = Channel(raw, masks[0]) << 16 | Channel(raw, masks[1]) << 8 | Channel(raw, masks[2]);
+        colour = ChannelOf(raw, masks[0]) << 16 | ChannelOf(raw, masks[1]) << 8 | ChannelOf(raw, masks[2]);
       }
-      sample.expected.push_back(colour);
+      sample.expected.at(x, y) = colour;
     }
   }
   GdiFlush();
   return sample;
-}
-
-// The colours of a Dib32 in display order, fourth byte left out: what the
-// conversion leaves there is the platform's.
-std::vector<DWORD> DisplayedColours(HBITMAP image, int width, int height) {
-  const std::vector<DWORD> words = WordsOf(image);
-  std::vector<DWORD> colours;
-  if (words.size() != static_cast<std::size_t>(width) * height) return colours;
-  for (int y = height - 1; y >= 0; --y) {
-    for (int x = 0; x < width; ++x) colours.push_back(words[y * width + x] & 0x00FFFFFFu);
-  }
-  return colours;
 }
 
 class NormalizeTo32BppTest : public LeakCheckedTest, public ::testing::WithParamInterface<Layout> {};
@@ -127,7 +99,8 @@ TEST_P(NormalizeTo32BppTest, GivesADib32OfTheSameSizeAndColours) {
     ASSERT_TRUE(ReadDib32Pixels(normal.get(), &pixels));
     EXPECT_EQ(pixels.width, width);
     EXPECT_EQ(pixels.height, height);
-    EXPECT_EQ(DisplayedColours(normal.get(), width, height), sample.expected);
+    // The fourth byte the conversion leaves is the platform's.
+    EXPECT_PRED_FORMAT2(PicturesEqual, PictureFromDib(normal.get()), sample.expected);
     // A single row of 0x00RRGGBB words reads the same either way up.
     const bool alreadyDib32 = height == 1 && layout.bitsPerPixel == 32 && layout.compression == BI_RGB;
     if (!alreadyDib32) {
@@ -160,11 +133,12 @@ class NormalizeDib32Test : public LeakCheckedTest {};
 
 TEST_F(NormalizeDib32Test, KeepsADib32AsItIs) {
   OwnedBitmap surface = RandomDib32(10, 6, 5);
-  const std::vector<DWORD> words = WordsOf(surface.get());
+  const Picture words = WordsFromDib(surface.get());
   const HBITMAP loaded = surface.release();
   const OwnedBitmap normal(NormalizeTo32Bpp(loaded));
   EXPECT_EQ(normal.get(), loaded);
-  EXPECT_EQ(WordsOf(normal.get()), words) << "not a single word changed, fourth bytes included";
+  EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(normal.get()), words)
+      << "not a single word changed, fourth bytes included";
 }
 
 TEST_F(NormalizeDib32Test, NoneAndOtherObjectsGiveNone) {

@@ -1,5 +1,7 @@
 #include "tests/support/painted_client.h"
 
+#include "tests/support/picture_bitmaps.h"
+
 #ifdef _WIN32
 #include "image/dib32.h"
 #else

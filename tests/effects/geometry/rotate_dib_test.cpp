@@ -11,8 +11,8 @@
 
 #include "effects/geometry/rotate_dib.h"
 #include "image/colour_order.h"
-#include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 #include "tests/support/section_header.h"
 
 namespace varne::test {
@@ -20,18 +20,14 @@ namespace {
 
 constexpr COLORREF kLightGrey = 0x00C0C0C0;  // red, green and blue 192
 
-// The turn written out as plainly as possible: every rounding through
-// std::nearbyint, every single-precision step through a float variable.
-struct Turned {
-  long long width = 0;
-  long long height = 0;
-  std::vector<DWORD> words;
-};
-
 long long Nearest(double value) { return static_cast<long long>(std::nearbyint(value)); }
 
-Turned ModelTurn(const std::vector<DWORD>& source, long long W, long long H, float angle,
-                 DWORD background) {
+// The turn written out as plainly as possible: every rounding through
+// std::nearbyint, every single-precision step through a float variable. It
+// works in memory coordinates, bottom row first.
+Picture ModelTurn(const Picture& before, float angle, std::uint32_t background) {
+  const std::vector<std::uint32_t> source = BottomUpWords(before);
+  const long long W = before.width, H = before.height;
   const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
   const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
   const float hs = static_cast<float>(static_cast<double>(H) * s);
@@ -45,19 +41,19 @@ Turned ModelTurn(const std::vector<DWORD>& source, long long W, long long H, flo
     minX = std::min(minX, xs[k]), maxX = std::max(maxX, xs[k]);
     minY = std::min(minY, ys[k]), maxY = std::max(maxY, ys[k]);
   }
-  Turned turned{maxX - minX, maxY - minY, {}};
-  for (long long i = 0; i < turned.height; ++i) {
-    for (long long j = 0; j < turned.width; ++j) {
+  const long long width = maxX - minX, height = maxY - minY;
+  std::vector<std::uint32_t> words;
+  for (long long i = 0; i < height; ++i) {
+    for (long long j = 0; j < width; ++j) {
       const long long gx = j + minX, gy = i + minY;
       const float gxc = static_cast<float>(static_cast<double>(gx) * c);
       const float gxs = static_cast<float>(static_cast<double>(gx) * s);
       const long long sx = Nearest(static_cast<double>(gy) * s + gxc);
       const long long sy = Nearest(static_cast<double>(gy) * c - gxs);
-      turned.words.push_back(sx >= 0 && sx < W && sy >= 0 && sy < H ? source[sy * W + sx]
-                                                                     : background);
+      words.push_back(sx >= 0 && sx < W && sy >= 0 && sy < H ? source[sy * W + sx] : background);
     }
   }
-  return turned;
+  return FromBottomUpWords(static_cast<int>(width), static_cast<int>(height), words);
 }
 
 class RotateDibTest : public LeakCheckedTest {};
@@ -89,22 +85,22 @@ TEST_F(RotateDibTest, BackgroundTrianglesAreTheGreyWithAZeroFourthByte) {
   // A source of the background's own colour but a set fourth byte, so no
   // source pixel can pass for background.
   const OwnedBitmap source = NewDib32(100, 50);
-  WriteWords(source.get(), std::vector<DWORD>(100 * 50, 0xFFC0C0C0));
+  WritePicture(source.get(), Picture(100, 50, 0xFFC0C0C0));
   const OwnedBitmap turned(RotateDib(source.get(), DegreesToRadians(45), kLightGrey));
   ASSERT_TRUE(turned);
-  const std::vector<DWORD> words = WordsOf(turned.get());
-  ASSERT_EQ(words.size(), 106u * 106u);
+  const Picture words = WordsFromDib(turned.get());
+  ASSERT_EQ(words.pixels.size(), 106u * 106u);
   std::size_t background = 0;
-  for (const DWORD word : words) {
+  for (const std::uint32_t word : words.pixels) {
     ASSERT_TRUE(word == 0x00C0C0C0 || word == 0xFFC0C0C0) << std::hex << word;
     background += word == 0x00C0C0C0;
   }
   // The four corners of the frame lie outside the turned rectangle, and
   // the rectangle covers about its own area.
-  for (const std::size_t corner : {0u, 105u, 105u * 106u, 106u * 106u - 1}) {
-    EXPECT_EQ(words[corner], 0x00C0C0C0u) << corner;
+  for (const auto& [x, y] : {std::pair{0, 0}, {105, 0}, {0, 105}, {105, 105}}) {
+    EXPECT_EQ(words.at(x, y), 0x00C0C0C0u) << x << ", " << y;
   }
-  EXPECT_NEAR(static_cast<double>(words.size() - background), 5000.0, 200.0);
+  EXPECT_NEAR(static_cast<double>(words.pixels.size() - background), 5000.0, 200.0);
 }
 
 TEST_F(RotateDibTest, SamplesExactlyAsTheFormulaOnRandomSizesAndAngles) {
@@ -130,16 +126,15 @@ TEST_F(RotateDibTest, SamplesExactlyAsTheFormulaOnRandomSizesAndAngles) {
     SCOPED_TRACE(::testing::Message() << turn.width << " x " << turn.height << " by " << turn.angle);
     const COLORREF background = generator() & 0x00FFFFFFu;
     const OwnedBitmap source = RandomDib32(turn.width, turn.height, generator());
-    const std::vector<DWORD> before = WordsOf(source.get());
+    const Picture before = WordsFromDib(source.get());
     const OwnedBitmap turned(RotateDib(source.get(), turn.angle, background));
     ASSERT_TRUE(turned);
-    const Turned model =
-        ModelTurn(before, turn.width, turn.height, turn.angle, PixelFromColorref(background));
+    const Picture model = ModelTurn(before, turn.angle, PixelFromColorref(background));
     const BITMAP description = DescriptionOf(turned.get());
     ASSERT_EQ(description.bmWidth, model.width);
     ASSERT_EQ(description.bmHeight, model.height);
-    EXPECT_EQ(WordsOf(turned.get()), model.words);
-    EXPECT_EQ(WordsOf(source.get()), before) << "the source must stay as it was";
+    EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(turned.get()), model);
+    EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(source.get()), before) << "the source must stay as it was";
   }
 }
 
@@ -168,7 +163,7 @@ TEST_F(RotateDibTest, MatchesThePerPixelLoopOnEveryShapeAndAngle) {
   const std::vector<Size> sizes = {{1, 1}, {1, 37}, {53, 1}, {2, 3}, {17, 9}, {129, 65}, {300, 170}};
   for (const Size& size : sizes) {
     const OwnedBitmap source = RandomDib32(size.width, size.height, generator());
-    const std::vector<DWORD> before = WordsOf(source.get());
+    const Picture before = WordsFromDib(source.get());
     for (const float angle : angles) {
       // Large sizes take a few angles only, to keep the test quick under Wine.
       if (size.width * size.height > 5000 && generator() % 4 != 0 && angle != angles[0]) continue;
@@ -176,8 +171,7 @@ TEST_F(RotateDibTest, MatchesThePerPixelLoopOnEveryShapeAndAngle) {
                                         << std::hexfloat << angle);
       const COLORREF background = generator() & 0x00FFFFFFu;
       const OwnedBitmap turned(RotateDib(source.get(), angle, background));
-      const Turned model =
-          ModelTurn(before, size.width, size.height, angle, PixelFromColorref(background));
+      const Picture model = ModelTurn(before, angle, PixelFromColorref(background));
       if (model.width < 1 || model.height < 1) {
         EXPECT_FALSE(turned) << "a turned image without pixels has no surface";
         continue;
@@ -186,18 +180,20 @@ TEST_F(RotateDibTest, MatchesThePerPixelLoopOnEveryShapeAndAngle) {
       const BITMAP description = DescriptionOf(turned.get());
       ASSERT_EQ(description.bmWidth, model.width);
       ASSERT_EQ(description.bmHeight, model.height);
-      const std::vector<DWORD> words = WordsOf(turned.get());
-      ASSERT_EQ(words.size(), model.words.size());
+      const Picture words = WordsFromDib(turned.get());
+      ASSERT_EQ(words.pixels.size(), model.pixels.size());
       std::size_t mismatches = 0;
-      for (std::size_t k = 0; k < words.size(); ++k) {
-        if (words[k] != model.words[k] && mismatches++ < 3) {
-          ADD_FAILURE() << "pixel " << k % model.width << ", " << k / model.width << ": "
-                        << std::hex << words[k] << " instead of " << model.words[k];
+      for (int y = 0; y < model.height; ++y) {
+        for (int x = 0; x < model.width; ++x) {
+          if (words.at(x, y) != model.at(x, y) && mismatches++ < 3) {
+            ADD_FAILURE() << "pixel " << x << ", " << y << ": " << std::hex << words.at(x, y) << " instead of "
+                          << model.at(x, y);
+          }
         }
       }
       EXPECT_EQ(mismatches, 0u);
     }
-    EXPECT_EQ(WordsOf(source.get()), before) << "the source must stay as it was";
+    EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(source.get()), before) << "the source must stay as it was";
   }
 }
 
@@ -206,9 +202,9 @@ TEST_F(RotateDibTest, TurnsCounterClockwiseAsDisplayed) {
   // rises (smaller display y) and stays to the right.
   constexpr int kWidth = 40, kHeight = 6;
   const OwnedBitmap source = NewDib32(kWidth, kHeight);
-  std::vector<DWORD> words(kWidth * kHeight, 0x000000FF);
-  for (int y = 0; y < kHeight; ++y) words[y * kWidth + kWidth - 1] = 0x00FF0000;
-  WriteWords(source.get(), words);
+  Picture bar(kWidth, kHeight, 0x000000FF);
+  for (int y = 0; y < kHeight; ++y) bar.at(kWidth - 1, y) = 0x00FF0000;
+  WritePicture(source.get(), bar);
   const OwnedBitmap turned(RotateDib(source.get(), DegreesToRadians(45), kLightGrey));
   ASSERT_TRUE(turned);
   const BITMAP description = DescriptionOf(turned.get());

@@ -6,15 +6,15 @@
 
 #include "effects/pixel/pixel_effects.h"
 #include "image/colour_order.h"
-#include "tests/image/dib32_test_support.h"
 #include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 #include "tests/support/section_header.h"
 
 namespace varne::test {
 namespace {
 
-DWORD Grey(int level) { return RGB(level, level, level); }  // symmetric in both orders
+std::uint32_t Grey(int level) { return RGB(level, level, level); }  // symmetric in both orders
 
 class PixelEffectsTest : public LeakCheckedTest {
  protected:
@@ -24,13 +24,13 @@ class PixelEffectsTest : public LeakCheckedTest {
     for (const auto& [width, height] : {std::pair{1, 1}, {17, 3}, {64, 65}}) {
       const OwnedBitmap image = RandomDib32(width, height, seed + width);
       ASSERT_TRUE(image);
-      const std::vector<DWORD> before = WordsOf(image.get());
+      const Picture before = WordsFromDib(image.get());
       EXPECT_EQ(effect(image.get()), image.get()) << "works in place";
-      const std::vector<DWORD> after = WordsOf(image.get());
-      ASSERT_EQ(after.size(), before.size());
-      for (std::size_t i = 0; i < before.size(); ++i) {
-        ASSERT_EQ(after[i], model(before[i])) << "word " << i << " of " << width << " x " << height
-                                              << " was " << std::hex << before[i];
+      const Picture after = WordsFromDib(image.get());
+      ASSERT_EQ(after.pixels.size(), before.pixels.size());
+      for (std::size_t i = 0; i < before.pixels.size(); ++i) {
+        ASSERT_EQ(after.pixels[i], model(before.pixels[i]))
+            << "word " << i << " of " << width << " x " << height << " was " << std::hex << before.pixels[i];
       }
     }
   }
@@ -45,15 +45,15 @@ TEST_F(PixelEffectsTest, LumaSpansTheStudioRange) {
   EXPECT_EQ(LumaOf(0x0000FF00), 144);
   EXPECT_EQ(LumaOf(0x000000FF), 41);
   EXPECT_EQ(LumaOf(0x00808080), 126);
-  for (const DWORD word : RandomWords(2000, 1)) ASSERT_EQ(LumaOf(word), ModelLuma(word)) << word;
+  for (const std::uint32_t word : RandomWords(2000, 1)) ASSERT_EQ(LumaOf(word), ModelLuma(word)) << word;
 }
 
 TEST_F(PixelEffectsTest, GrayScaleSetsEveryChannelToTheLuma) {
   ExpectPerPixel(GrayScaleDib, ModelGrey, 100);
   const OwnedBitmap image = NewDib32(2, 1);
-  WriteWords(image.get(), {0x00000000, 0xFFFFFFFF});
+  WritePicture(image.get(), FromPixels(2, 1, {0x00000000, 0xFFFFFFFF}));
   GrayScaleDib(image.get());
-  EXPECT_EQ(WordsOf(image.get()), (std::vector<DWORD>{0x101010, 0xEBEBEB}));
+  EXPECT_EQ(WordsFromDib(image.get()).pixels, (std::vector<std::uint32_t>{0x101010, 0xEBEBEB}));
 }
 
 TEST_F(PixelEffectsTest, ThresholdAgainstTheModelForEveryKindOfLimit) {
@@ -69,22 +69,25 @@ TEST_F(PixelEffectsTest, ThresholdBoundaries) {
   ASSERT_EQ(ModelLuma(Grey(1)), 17);
   ASSERT_EQ(ModelLuma(Grey(130)), 128);
   ASSERT_EQ(ModelLuma(Grey(131)), 129);
-  const std::vector<DWORD> greys = {Grey(0), Grey(1), Grey(130), Grey(131)};
+  const Picture greys = FromPixels(4, 1, {Grey(0), Grey(1), Grey(130), Grey(131)});
   const OwnedBitmap image = NewDib32(4, 1);
-  WriteWords(image.get(), greys);
+  WritePicture(image.get(), greys);
   ThresholdDib(image.get(), 16);
-  EXPECT_EQ(WordsOf(image.get()), (std::vector<DWORD>{0x000000, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}));
-  WriteWords(image.get(), greys);
+  EXPECT_EQ(WordsFromDib(image.get()).pixels,
+            (std::vector<std::uint32_t>{0x000000, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}));
+  WritePicture(image.get(), greys);
   ThresholdDib(image.get(), -128);
-  EXPECT_EQ(WordsOf(image.get()), (std::vector<DWORD>{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0x000000}));
+  EXPECT_EQ(WordsFromDib(image.get()).pixels,
+            (std::vector<std::uint32_t>{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0x000000}));
 }
 
 TEST_F(PixelEffectsTest, InvertIsThePhotographicNegative) {
   ExpectPerPixel(InvertDib, ModelNegative, 300);
   const OwnedBitmap image = NewDib32(3, 1);
-  WriteWords(image.get(), {0x00FF0000, 0x00123456, 0xFF000000});
+  WritePicture(image.get(), FromPixels(3, 1, {0x00FF0000, 0x00123456, 0xFF000000}));
   InvertDib(image.get());
-  EXPECT_EQ(WordsOf(image.get()), (std::vector<DWORD>{0x0000FFFF, 0x00EDCBA9, 0x00FFFFFF}));
+  EXPECT_EQ(WordsFromDib(image.get()).pixels,
+            (std::vector<std::uint32_t>{0x0000FFFF, 0x00EDCBA9, 0x00FFFFFF}));
 }
 
 TEST_F(PixelEffectsTest, EffectsRefuseWhatIsNotADib32) {

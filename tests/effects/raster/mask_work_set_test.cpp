@@ -4,7 +4,7 @@
 
 #include "effects/raster/mask_work_set.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/picture.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace varne::test {
 namespace {

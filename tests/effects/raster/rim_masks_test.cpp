@@ -8,7 +8,7 @@
 #include "image/colour_order.h"
 #include "tests/effects/raster/rim_model.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/picture.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace varne::test {
 namespace {
@@ -79,7 +79,7 @@ TEST_P(RimMasksTest, RandomShapesMatchTheDefinitionBitForBit) {
   const std::pair<int, int> sizes[] = {{1, 1}, {1, 9}, {9, 1}, {2, 2},  {3, 5},
                                        {33, 7}, {40, 23}, {65, 3}, {17, 64}};
   // Near colours would tell a comparison that drops low bits from an exact one.
-  const std::vector<DWORD> palette = {kKey, kShape, 0x00F0E0D1, 0x00FFFFFF, 0x00000000};
+  const std::vector<std::uint32_t> palette = {kKey, kShape, 0x00F0E0D1, 0x00FFFFFF, 0x00000000};
   for (const auto& [w, h] : sizes) {
     for (int round = 0; round < 3; ++round) {
       const Picture picture = RandomPicture(random, w, h, palette);

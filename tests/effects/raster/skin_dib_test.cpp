@@ -6,7 +6,7 @@
 #include "effects/raster/raster_ops.h"
 #include "tests/effects/raster/rim_model.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/picture.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace varne::test {
 namespace {
@@ -33,7 +33,7 @@ Picture SkinModel(const Picture& shape, const Picture& skin, int raised, COLORRE
   Picture expected(shape.width, shape.height);
   for (int y = 0; y < shape.height; ++y) {
     for (int x = 0; x < shape.width; ++x) {
-      DWORD& pixel = expected.at(x, y);
+      std::uint32_t& pixel = expected.at(x, y);
       if (lower.at(x, y) == 0) {
         pixel = second;
       } else if (upper.at(x, y) == 0) {
@@ -73,8 +73,8 @@ Picture Disc(int w, int h) {
   return shape;
 }
 
-const std::vector<DWORD> kSkinColours = {0x00112233, 0x00C0FFEE, 0x00FF0000, 0x000000FF,
-                                         0x00FFFFFF};
+const std::vector<std::uint32_t> kSkinColours = {0x00112233, 0x00C0FFEE, 0x00FF0000, 0x000000FF,
+                                                 0x00FFFFFF};
 
 using SkinDibTest = LeakCheckedTest;
 
@@ -134,7 +134,7 @@ TEST_F(SkinDibTest, RandomInputsFollowThePixelRule) {
   std::mt19937 random(8);
   std::uniform_int_distribution<int> size(1, 45);
   std::uniform_int_distribution<int> coin(0, 1);
-  const std::vector<DWORD> shapeColours = {kWhite, kBlack, 0x00FFFFFE, 0x00808080};
+  const std::vector<std::uint32_t> shapeColours = {kWhite, kBlack, 0x00FFFFFE, 0x00808080};
   for (int round = 0; round < 40; ++round) {
     const Picture shape = RandomPicture(random, size(random), size(random), shapeColours);
     const Picture skin = RandomPicture(random, size(random) / 3 + 1, size(random) / 3 + 1,

@@ -5,7 +5,7 @@
 #include "effects/raster/raster_ops.h"
 #include "tests/effects/raster/rim_model.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/picture.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace varne::test {
 namespace {
@@ -62,7 +62,7 @@ Picture Watermark(const Picture& mark, const Picture& target, Placement at,
 
 using WatermarkDibTest = LeakCheckedTest;
 
-const std::vector<DWORD> kTargetColours = {0x00123456, 0x00FEDCBA, 0x00FFFFFF, 0x00000000};
+const std::vector<std::uint32_t> kTargetColours = {0x00123456, 0x00FEDCBA, 0x00FFFFFF, 0x00000000};
 
 TEST_F(WatermarkDibTest, OneColourMarkChangesNothing) {
   std::mt19937 random(1);
@@ -122,7 +122,7 @@ TEST_F(WatermarkDibTest, RandomMarksFollowThePixelRule) {
   std::uniform_int_distribution<int> size(1, 40);
   std::uniform_int_distribution<int> offset(-10, 30);
   std::uniform_int_distribution<int> coin(0, 1);
-  const std::vector<DWORD> markColours = {0x00FFFFFF, 0x00FFFFFE, 0x00000000, 0x00A0B0C0};
+  const std::vector<std::uint32_t> markColours = {0x00FFFFFF, 0x00FFFFFE, 0x00000000, 0x00A0B0C0};
   for (int round = 0; round < 40; ++round) {
     const Picture mark = RandomPicture(random, size(random), size(random), markColours);
     const Picture target = RandomPicture(random, size(random), size(random), kTargetColours);

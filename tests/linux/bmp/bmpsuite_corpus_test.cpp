@@ -54,43 +54,36 @@ std::string ReferenceOfGoodFile(const std::string& name) {
 // section without alpha could show; they are left out of the comparison.
 constexpr std::uint32_t kTransparent = 0xFF000000;
 
-std::vector<std::uint32_t> ReferencePixels(const std::string& reference, int& width, int& height) {
+Picture ReferencePicture(const std::string& reference) {
   const QImage image = QImage(QString::fromStdString((Corpus() / "ref" / (reference + ".png")).string()))
                            .convertToFormat(QImage::Format_ARGB32);
-  width = image.width();
-  height = image.height();
-  std::vector<std::uint32_t> pixels;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
+  Picture picture(image.width(), image.height());
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
       const QRgb pixel = image.pixel(x, y);
-      pixels.push_back(qAlpha(pixel) == 255 ? (pixel & 0x00FFFFFF) : kTransparent);
+      picture.at(x, y) = qAlpha(pixel) == 255 ? (pixel & 0x00FFFFFF) : kTransparent;
     }
   }
-  return pixels;
+  return picture;
 }
 
 ::testing::AssertionResult LooksLike(const std::string& file, const std::string& reference,
                                      int tolerance) {
   const OwnedBitmap bitmap = LoadBmpFile(file);
   if (!bitmap) return ::testing::AssertionFailure() << file << " did not load";
-  int width = 0;
-  int height = 0;
-  const std::vector<std::uint32_t> expected = ReferencePixels(reference, width, height);
+  Picture expected = ReferencePicture(reference);
   if (expected.empty()) return ::testing::AssertionFailure() << "no reference " << reference;
   const auto section = DescribeSection(bitmap.get());
-  if (!section || section->dsBm.bmWidth != width || section->dsBm.bmHeight != height) {
+  if (!section || section->dsBm.bmWidth != expected.width || section->dsBm.bmHeight != expected.height) {
     return ::testing::AssertionFailure() << file << " has the wrong size";
   }
-  std::vector<std::uint32_t> drawn = DrawnColours(bitmap.get());
-  for (std::size_t i = 0; i < drawn.size() && i < expected.size(); ++i) {
-    if (expected[i] == kTransparent) drawn[i] = kTransparent & 0x00FFFFFF;
+  Picture drawn = DrawnColours(bitmap.get());
+  for (std::size_t i = 0; i < drawn.pixels.size() && i < expected.pixels.size(); ++i) {
+    if (expected.pixels[i] != kTransparent) continue;
+    drawn.pixels[i] = kTransparent & 0x00FFFFFF;
+    expected.pixels[i] = 0;
   }
-  return ColoursMatch(drawn, width, height,
-                      [&](int x, int y) {
-                        const std::uint32_t want = expected[static_cast<std::size_t>(y) * width + x];
-                        return want == kTransparent ? 0u : want;
-                      },
-                      tolerance);
+  return ColoursMatch(drawn, expected, tolerance);
 }
 
 int ToleranceFor(const std::string& name) {
@@ -187,7 +180,7 @@ TEST(BadCorpusTest, GivesABitmapOrNoneAndRefusesWhatThePlatformRefuses) {
       // Whatever was recovered must be drawable in full.
       const auto section = DescribeSection(bitmap.get());
       ASSERT_TRUE(section.has_value());
-      EXPECT_EQ(DrawnColours(bitmap.get()).size(),
+      EXPECT_EQ(DrawnColours(bitmap.get()).pixels.size(),
                 static_cast<std::size_t>(section->dsBm.bmWidth) * section->dsBm.bmHeight);
     }
   }

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "platform/bmp/channel_mask.h"
-#include "tests/bmp/bmp_model.h"
+#include "tests/support/picture.h"
 
 namespace varne::bmp {
 namespace {

@@ -17,6 +17,7 @@
 #include "tests/linux/hardening/large_picture.h"
 #include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace varne::test {
 namespace {
@@ -31,10 +32,6 @@ constexpr COLORREF kLight = 0x00FF8080;  // red 128, green 128, blue 255
 constexpr COLORREF kDark = 0x00A00000;   // red 0, green 0, blue 160
 constexpr DWORD kWhite = 0x00FFFFFF;
 constexpr DWORD kColour = 0x00FFFFFF;  // red, green and blue of a word
-
-constexpr DWORD PixelOf(COLORREF colour) {
-  return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-}
 
 // The photograph: colours constant over 3 x 2 blocks, so there are both
 // flat areas and edges everywhere, and a random fourth byte.
@@ -78,13 +75,13 @@ std::vector<Spot> Spots(std::int64_t w, std::int64_t h, std::uint32_t seed) {
 // after a few differences so one fault does not flood the log.
 void ExpectSpots(HBITMAP result, std::int64_t w, std::int64_t h, DWORD compared,
                  const PixelAt& expected) {
-  const SectionWords words = WordsOfSection(result);
-  ASSERT_TRUE(words.valid());
-  ASSERT_EQ(words.width, w);
-  ASSERT_EQ(words.height, h);
+  const Picture view = ViewOfSection(result);
+  ASSERT_NE(view.section, nullptr);
+  ASSERT_EQ(view.width, w);
+  ASSERT_EQ(view.height, h);
   int differences = 0;
   for (const Spot& spot : Spots(w, h, static_cast<std::uint32_t>(w * 31 + h))) {
-    const DWORD got = words.at(spot.x, spot.y) & compared;
+    const DWORD got = view.at(static_cast<int>(spot.x), static_cast<int>(spot.y)) & compared;
     const DWORD want = expected(spot.x, spot.y) & compared;
     if (got != want && ++differences <= 5) {
       ADD_FAILURE() << "at (" << spot.x << ", " << spot.y << ") " << std::hex << got
@@ -130,11 +127,11 @@ TEST_F(LargeImageEffects, CopyIsWordForWordAndLeavesTheSource) {
   const HBITMAP copy = PhotoCopy();
   ASSERT_NE(copy, nullptr);
   ASSERT_NE(copy, photo_);
-  const SectionWords from = WordsOfSection(photo_);
-  const SectionWords to = WordsOfSection(copy);
-  ASSERT_TRUE(to.valid());
-  EXPECT_NE(to.words, from.words);
-  EXPECT_EQ(std::memcmp(to.words, from.words, std::size_t{kSide} * kSide * 4), 0);
+  const Picture from = ViewOfSection(photo_);
+  const Picture to = ViewOfSection(copy);
+  ASSERT_NE(to.section, nullptr);
+  EXPECT_NE(to.section, from.section);
+  EXPECT_EQ(std::memcmp(to.section, from.section, std::size_t{kSide} * kSide * 4), 0);
   ExpectSpots(copy, kSide, kSide, 0xFFFFFFFF, Photo);
   ExpectSpots(photo_, kSide, kSide, 0xFFFFFFFF, Photo);
   DeleteObject(copy);

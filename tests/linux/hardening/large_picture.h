@@ -1,6 +1,7 @@
 // Pictures too large to hold twice in a test: each pixel is a function of
 // its position, so a model can ask for any pixel and its neighbours without
-// a second copy of the image.
+// a second copy of the image, and results are read where they lie
+// (ViewOfSection).
 #pragma once
 
 #include <cstddef>
@@ -42,20 +43,5 @@ HBITMAP MakeLargeDib(int width, int height) {
   }
   return section;
 }
-
-// Where a section's words are and how they are laid out.
-struct SectionWords {
-  const DWORD* words = nullptr;
-  std::int64_t width = 0;
-  std::int64_t height = 0;
-  bool valid() const { return words != nullptr; }
-  // Display position to memory: the bottom row comes first.
-  DWORD at(std::int64_t x, std::int64_t y) const {
-    return words[static_cast<std::size_t>((height - 1 - y) * width + x)];
-  }
-};
-
-// The words of a 32-bpp bottom-up section, read through GetObjectA.
-SectionWords WordsOfSection(HBITMAP section);
 
 }  // namespace varne::test

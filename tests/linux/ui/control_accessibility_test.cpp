@@ -18,7 +18,7 @@
 #include "tests/linux/ui/recording_procedure.h"
 #include "tests/linux/ui/test_images.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/picture.h"
+#include "tests/support/picture_bitmaps.h"
 
 namespace varne::test {
 namespace {

@@ -11,20 +11,20 @@
 #include "bmp_writer/bmp_writer.h"
 #include "image/bitmap_loader.h"
 #include "platform/ui/open_file_chooser.h"
-#include "tests/image/dib32_test_support.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 #include "tests/support/refused_paths.h"
 #include "tests/support/temp_file.h"
 
 namespace varne::test {
 namespace {
 
-// A .bmp written byte by byte, and the colour of each pixel as displayed
-// (top row first), so the expectation owes nothing to any decoder.
+// A .bmp written byte by byte, and the colour of each pixel as displayed,
+// so the expectation owes nothing to any decoder.
 struct BitmapFile {
   std::vector<std::uint8_t> bytes;
-  std::vector<DWORD> colours;
-  std::vector<DWORD> words;  // the stored words, 32-bit files only, memory order
+  Picture colours;
+  Picture words;  // the stored words, fourth bytes included: 32-bit files only
 };
 
 BitmapFile MakeBitmapFile(int bpp, int width, int height, std::uint32_t seed) {
@@ -34,7 +34,8 @@ BitmapFile MakeBitmapFile(int bpp, int width, int height, std::uint32_t seed) {
   for (int i = 0; i < colours; ++i) palette.push_back(generator() & 0x00FFFFFFu);
   const std::size_t stride = BmpRowBytes(width, bpp);
   BitmapFile file;
-  file.colours.resize(static_cast<std::size_t>(width) * height);
+  file.colours = Picture(width, height);
+  if (bpp == 32) file.words = Picture(width, height);
   std::vector<std::uint8_t> pixels(stride * height);
   for (int row = 0; row < height; ++row) {  // file rows run bottom-up
     std::uint8_t* line = pixels.data() + stride * row;
@@ -50,14 +51,14 @@ BitmapFile MakeBitmapFile(int bpp, int width, int height, std::uint32_t seed) {
         // 5-5-5: each field widened to 8 bits by repeating its top bits.
         const DWORD value = raw & 0x7FFF;
         std::memcpy(line + 2 * x, &value, 2);
-        const auto widen = [](DWORD field) { return field << 3 | field >> 2; };
-        colour = widen(value >> 10 & 31) << 16 | widen(value >> 5 & 31) << 8 | widen(value & 31);
+        colour = WidenChannel(value >> 10 & 31, 5) << 16 | WidenChannel(value >> 5 & 31, 5) << 8 |
+                 WidenChannel(value & 31, 5);
       } else {
         std::memcpy(line + (bpp / 8) * x, &raw, bpp / 8);
         colour = raw & 0x00FFFFFFu;
-        if (bpp == 32) file.words.push_back(raw);
+        if (bpp == 32) file.words.at(x, height - 1 - row) = raw;
       }
-      file.colours[static_cast<std::size_t>(height - 1 - row) * width + x] = colour;
+      file.colours.at(x, height - 1 - row) = colour;
     }
   }
   BmpFileRecipe recipe{.width = width,
@@ -77,16 +78,6 @@ std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& 
   const std::string path = ::testing::TempDir() + name;
   WriteFileBytes(path, bytes);
   return path;
-}
-
-std::vector<DWORD> DisplayedColours(HBITMAP image) {
-  Dib32Pixels pixels{};
-  if (!ReadDib32Pixels(image, &pixels)) return {};
-  std::vector<DWORD> colours;
-  for (LONG y = pixels.height - 1; y >= 0; --y) {
-    for (LONG x = 0; x < pixels.width; ++x) colours.push_back(pixels.words[y * pixels.width + x] & 0x00FFFFFFu);
-  }
-  return colours;
 }
 
 // Scripts the desktop's dialog away for one test and keeps every record
@@ -179,7 +170,7 @@ TEST_F(LoadBitmapFileTest, EveryDepthComesBackAsADib32WithTheFilesColours) {
       const BITMAP description = DescriptionOf(image.get());
       EXPECT_EQ(description.bmWidth, width);
       EXPECT_EQ(description.bmHeight, height);
-      EXPECT_EQ(DisplayedColours(image.get()), file.colours);
+      EXPECT_PRED_FORMAT2(PicturesEqual, PictureFromDib(image.get()), file.colours);
     }
   }
 }
@@ -189,7 +180,7 @@ TEST_F(LoadBitmapFileTest, A32BitFileIsTheSectionLoadedWithItsFourthBytes) {
   choice_ = WriteFile("deep.bmp", file.bytes);
   const OwnedBitmap image(LoadBitmapFile(nullptr));
   ASSERT_TRUE(image);
-  EXPECT_EQ(WordsOf(image.get()), file.words);
+  EXPECT_PRED_FORMAT2(PicturesEqual, WordsFromDib(image.get()), file.words);
   // The loader's own section is already a Dib32, so normalising keeps it.
   const HBITMAP loaded = static_cast<HBITMAP>(
       LoadImageA(nullptr, choice_->c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));

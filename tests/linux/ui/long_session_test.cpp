@@ -25,7 +25,7 @@
 #include "tests/support/address_sanitizer.h"
 #include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
-#include "tests/support/picture.h"
+#include "tests/support/picture_bitmaps.h"
 #include "tests/support/resident_bytes.h"
 #include "tests/support/temp_file.h"
 
