@@ -23,8 +23,8 @@
 namespace {
 
 using varne::fuzz::Check;
-using varne::test::ModelBitmap;
 using varne::test::ModelDc;
+using varne::test::Picture;
 
 constexpr int kMaxSide = 300;
 
@@ -57,14 +57,14 @@ struct SplitMix {
 };
 
 struct Bitmap {
-  ModelBitmap model;
+  Picture model;
   HBITMAP handle = nullptr;
   std::uint8_t* bits = nullptr;  // DIB sections only
   std::size_t rowBytes = 0;
 };
 
 std::uint32_t ReadDibPixel(const Bitmap& bitmap, int x, int y) {
-  const ModelBitmap& m = bitmap.model;
+  const Picture& m = bitmap.model;
   const int memoryRow = m.topDown ? y : m.height - 1 - y;
   const std::uint8_t* row = bitmap.bits + static_cast<std::size_t>(memoryRow) * bitmap.rowBytes;
   return varne::RowValue(row, m.bitsPerPixel, x);
@@ -107,7 +107,7 @@ std::array<std::uint32_t, 3> RandomMasks(FuzzedDataProvider& input, int depth, i
 
 bool MakeDib(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
   static constexpr int kDepths[] = {1, 4, 8, 16, 24, 32};
-  ModelBitmap& m = bitmap.model;
+  Picture& m = bitmap.model;
   m.bitsPerPixel = input.PickValueInArray(kDepths);
   // An empty side now and then: the platform refuses such a section.
   const bool empty = input.ConsumeIntegralInRange(0, 31) == 0;
@@ -158,16 +158,17 @@ bool MakeDib(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
   for (std::size_t i = 0; i < bitmap.rowBytes * static_cast<std::size_t>(m.height); ++i) {
     bitmap.bits[i] = static_cast<std::uint8_t>(noise.Next());
   }
-  m.raw.resize(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height));
+  m.pixels.resize(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height));
   for (int y = 0; y < m.height; ++y) {
-    for (int x = 0; x < m.width; ++x) m.At(x, y) = ReadDibPixel(bitmap, x, y);
+    for (int x = 0; x < m.width; ++x) m.at(x, y) = ReadDibPixel(bitmap, x, y);
   }
   return true;
 }
 
 bool MakeMonochrome(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) {
-  ModelBitmap& m = bitmap.model;
+  Picture& m = bitmap.model;
   m.monochrome = true;
+  m.bitsPerPixel = 1;
   m.width = input.ConsumeIntegralInRange(1, kMaxSide);
   m.height = input.ConsumeIntegralInRange(1, kMaxSide);
   const std::size_t rowBytes = varne::MonochromeRowBytes(m.width);
@@ -175,10 +176,10 @@ bool MakeMonochrome(FuzzedDataProvider& input, SplitMix& noise, Bitmap& bitmap) 
   for (auto& byte : bits) byte = static_cast<std::uint8_t>(noise.Next());
   bitmap.handle = CreateBitmap(m.width, m.height, 1, 1, bits.data());
   Check(bitmap.handle != nullptr, "a monochrome bitmap is made");
-  m.raw.resize(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height));
+  m.pixels.resize(static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height));
   for (int y = 0; y < m.height; ++y) {
     for (int x = 0; x < m.width; ++x) {
-      m.At(x, y) = varne::RowValue(&bits[static_cast<std::size_t>(y) * rowBytes], 1, x);
+      m.at(x, y) = varne::RowValue(&bits[static_cast<std::size_t>(y) * rowBytes], 1, x);
     }
   }
   return true;
@@ -242,14 +243,14 @@ std::uint32_t ActualRaw(const Context& context, int x, int y) {
 
 void Compare(Context& context, const char* call) {
   ++Statistics().comparisons;
-  ModelBitmap& m = context.bitmap->model;
+  Picture& m = context.bitmap->model;
   for (int y = 0; y < m.height; ++y) {
     for (int x = 0; x < m.width; ++x) {
       const std::uint32_t actual = ActualRaw(context, x, y);
-      if (actual != m.At(x, y)) {
+      if (actual != m.at(x, y)) {
         std::fprintf(stderr, "%s: pixel (%d, %d) of a %dx%d %s%d-bpp bitmap is %08X, model %08X\n",
                      call, x, y, m.width, m.height, m.monochrome ? "mono " : "", m.bitsPerPixel,
-                     actual, m.At(x, y));
+                     actual, m.at(x, y));
         varne::fuzz::Fail("the raster layer differs from the model");
       }
     }
@@ -273,7 +274,7 @@ DWORD RandomRop(FuzzedDataProvider& input) {
 }
 
 // A 32-bpp section in the working layout 0x00RRGGBB.
-bool IsDib32(const ModelBitmap& bitmap) {
+bool IsDib32(const Picture& bitmap) {
   return !bitmap.monochrome && bitmap.bitsPerPixel == 32 && bitmap.masks[0] == 0x00FF0000 &&
          bitmap.masks[1] == 0x0000FF00 && bitmap.masks[2] == 0x000000FF;
 }
@@ -282,7 +283,7 @@ bool IsDib32(const ModelBitmap& bitmap) {
 // monochrome masks, from sources of every depth. How colours land in a
 // colour table or narrow masks (nearest entry, dithering, truncation) is
 // each platform's own choice; those destinations are exercised, not judged.
-bool IsComparedDestination(const ModelBitmap& bitmap) {
+bool IsComparedDestination(const Picture& bitmap) {
   return bitmap.monochrome || IsDib32(bitmap);
 }
 
@@ -325,7 +326,7 @@ void RunBlit(FuzzedDataProvider& input, Context* contexts, HDC released, bool pa
     // Nothing to compare: take what the layer made as the new state.
     for (int row = 0; row < height0; ++row) {
       for (int column = 0; column < width0; ++column) {
-        to.bitmap->model.At(column, row) = ActualRaw(to, column, row);
+        to.bitmap->model.at(column, row) = ActualRaw(to, column, row);
       }
     }
     return;
@@ -372,7 +373,7 @@ void RunDrawState(FuzzedDataProvider& input, Context* contexts, const Bitmap* im
   if (!measured) {
     for (int row = 0; row < to.bitmap->model.height; ++row)
       for (int column = 0; column < to.bitmap->model.width; ++column)
-        to.bitmap->model.At(column, row) = ActualRaw(to, column, row);
+        to.bitmap->model.at(column, row) = ActualRaw(to, column, row);
     return;
   }
   varne::test::ModelDrawDisabled(to.model, image->model, x, y, width, height,

@@ -10,6 +10,7 @@
 
 #include "tests/raster/blit_model.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 #include "tests/support/platform_quirks.h"
 #include "tests/support/section_header.h"
 
@@ -47,8 +48,8 @@ int RandomWidth(std::mt19937& random, Depth depth) {
   return depth == Depth::kMask ? Between(random, 1, 150) : Between(random, 1, 40);
 }
 
-BlitCall RandomCall(std::mt19937& random, const TestSurface& destination,
-                    const TestSurface& source, DWORD rop) {
+BlitCall RandomCall(std::mt19937& random, const Picture& destination, const Picture& source,
+                    DWORD rop) {
   BlitCall call;
   call.rop = rop;
   call.x = Between(random, -destination.width / 3 - 1, destination.width - 1);
@@ -61,13 +62,11 @@ BlitCall RandomCall(std::mt19937& random, const TestSurface& destination,
   call.sourceColours = {RandomColour(random), RandomColour(random)};
   // A mask holds a brush as black or white only; other colours would test
   // the platform's choice of the nearer one, which the system never needs.
-  call.brush = destination.depth == Depth::kMask ? (random() % 2 ? 0x00FFFFFF : 0)
-                                                 : RandomColour(random);
+  call.brush = destination.monochrome ? (random() % 2 ? 0x00FFFFFF : 0) : RandomColour(random);
   return call;
 }
 
-std::string Describe(const BlitCall& call, const TestSurface& destination,
-                     const TestSurface& source) {
+std::string Describe(const BlitCall& call, const Picture& destination, const Picture& source) {
   std::ostringstream text;
   text << std::hex << "rop 0x" << call.rop << std::dec << " into " << destination.width << "x"
        << destination.height << " at (" << call.x << "," << call.y << ") size " << call.width
@@ -76,28 +75,11 @@ std::string Describe(const BlitCall& call, const TestSurface& destination,
   return text.str();
 }
 
-void ExpectSameValues(const TestSurface& expected, const std::vector<std::uint32_t>& actual,
-                      const std::string& context) {
-  ASSERT_EQ(actual.size(), expected.values.size()) << context;
-  int mismatches = 0;
-  for (int y = 0; y < expected.height; ++y) {
-    for (int x = 0; x < expected.width; ++x) {
-      const std::uint32_t got = actual[static_cast<std::size_t>(y) * expected.width + x];
-      if (got == expected.At(x, y)) continue;
-      if (++mismatches <= 3) {
-        ADD_FAILURE() << context << ": pixel (" << x << "," << y << ") is 0x" << std::hex << got
-                      << ", expected 0x" << expected.At(x, y);
-      }
-    }
-  }
-  EXPECT_EQ(mismatches, 0) << context;
-}
-
 // Wine also compares the fourth byte of a 32-bpp pixel with the background
 // colour when it makes a mask; Windows compares red, green and blue only.
-void ClearFourthBytes(TestSurface& surface) {
-  if (surface.depth != Depth::kDib32) return;
-  for (std::uint32_t& value : surface.values) value &= 0x00FFFFFF;
+void ClearFourthBytes(Picture& surface) {
+  if (surface.monochrome || surface.bitsPerPixel != 32) return;
+  for (std::uint32_t& value : surface.pixels) value &= 0x00FFFFFF;
 }
 
 class BitBltModelTest : public LeakCheckedTest, public testing::WithParamInterface<DepthPair> {};
@@ -108,21 +90,22 @@ TEST_P(BitBltModelTest, EveryPixelMatchesTheModel) {
                                             static_cast<int>(pair.source) * 13));
   for (DWORD rop : CodesUnderTest()) {
     for (int trial = 0; trial < 3; ++trial) {
-      const BlitCall colours = RandomCall(random, TestSurface{}, TestSurface{}, rop);
+      // A call on 1 x 1 pictures, for its colours only.
+      const BlitCall colours = RandomCall(random, Picture(1, 1), Picture(1, 1), rop);
       const std::vector<COLORREF> palette = {colours.sourceColours.background,
                                              colours.sourceColours.text, 0x00FFFFFF, 0,
                                              RandomColour(random), RandomColour(random)};
-      const TestSurface destination =
+      const Picture destination =
           RandomSurface(random, pair.destination, RandomWidth(random, pair.destination),
                         Between(random, 1, 12), palette);
-      TestSurface source = RandomSurface(random, pair.source, RandomWidth(random, pair.source),
-                                         Between(random, 1, 12), palette);
+      Picture source = RandomSurface(random, pair.source, RandomWidth(random, pair.source),
+                                     Between(random, 1, 12), palette);
       if (pair.destination == Depth::kMask && RunningOnWine()) ClearFourthBytes(source);
       BlitCall call = RandomCall(random, destination, source, rop);
       call.sourceColours = colours.sourceColours;  // so the source holds its background colour
-      const TestSurface expected = ModelBlit(destination, source, call);
-      ExpectSameValues(expected, PlatformBlit(destination, source, call),
-                       Describe(call, destination, source));
+      EXPECT_PRED_FORMAT2(PicturesEqual, PlatformBlit(destination, source, call),
+                          ModelBlit(destination, source, call))
+          << Describe(call, destination, source);
       if (HasFailure()) return;
     }
   }
@@ -199,17 +182,14 @@ TEST_F(LargeBlit, EveryRowOfANewSectionLandsInItsPlace) {
     // About 34 MiB of fresh pages: glibc maps a block this large on its
     // own, and the Linux layer's pool holds none as large in this process.
     const int height = topDown ? 4401 : 4400;
-    TestSurface source;
-    source.depth = Depth::kDib24;
-    source.width = kWidth;
-    source.height = height;
-    source.values.resize(static_cast<std::size_t>(kWidth) * height);
+    Picture source(kWidth, height);
+    source.bitsPerPixel = 24;
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < kWidth; ++x) {
-        source.At(x, y) = static_cast<std::uint32_t>((y + 1) << 8 | x % 256);
+        source.at(x, y) = static_cast<std::uint32_t>((y + 1) << 8 | x % 256);
       }
     }
-    const HBITMAP picture = CreatePlatformBitmap(source);
+    const HBITMAP picture = BitmapFromPicture(source);
     const int rows = height + kDown + 2;
     const BITMAPINFO info = SectionHeader(kWidth, topDown ? -rows : rows);
     void* bits = nullptr;
@@ -221,18 +201,12 @@ TEST_F(LargeBlit, EveryRowOfANewSectionLandsInItsPlace) {
     const HGDIOBJ previousFrom = SelectObject(from, picture);
     const HGDIOBJ previousTo = SelectObject(to, section);
     EXPECT_TRUE(BitBlt(to, 0, kDown, kWidth, height - 1, from, 0, 1, SRCCOPY));
-    TestSurface expected = source;
-    expected.depth = Depth::kDib32;
-    expected.height = rows;
+    Picture expected(kWidth, rows);
     expected.topDown = topDown;
-    expected.values.assign(std::size_t{kWidth} * rows, 0);
-    std::copy(source.values.begin() + kWidth, source.values.end(),
-              expected.values.begin() + std::ptrdiff_t{kWidth} * kDown);
-    const std::vector<std::uint32_t> got = ReadBack(section, expected, to);
-    const auto wrong = std::mismatch(got.begin(), got.end(), expected.values.begin());
-    EXPECT_TRUE(wrong.first == got.end())
-        << (topDown ? "top-down" : "bottom-up") << ", first wrong at row "
-        << (wrong.first - got.begin()) / kWidth;
+    std::copy(source.pixels.begin() + kWidth, source.pixels.end(),
+              expected.pixels.begin() + std::ptrdiff_t{kWidth} * kDown);
+    EXPECT_PRED_FORMAT2(PicturesEqual, PictureFromBitmap(section, expected, to), expected)
+        << (topDown ? "top-down" : "bottom-up");
     SelectObject(from, previousFrom);
     SelectObject(to, previousTo);
     DeleteDC(from);

@@ -1,4 +1,4 @@
-// BitBlt calls on test surfaces, run on the platform and through the
+// BitBlt calls on test pictures, run on the platform and through the
 // per-pixel model of tests/support/raster_model.h, which shares nothing
 // with the layer.
 #pragma once
@@ -27,14 +27,11 @@ struct BlitCall {
   DcColours sourceColours;
 };
 
-// The destination's values after the call, as the platform should leave
-// them.
-TestSurface ModelBlit(const TestSurface& destination, const TestSurface& source,
-                      const BlitCall& call);
+// The destination after the call, as the platform should leave it.
+Picture ModelBlit(const Picture& destination, const Picture& source, const BlitCall& call);
 
 // Builds both bitmaps on the platform, runs BitBlt, and reads the
 // destination back. Every object it makes is released before it returns.
-std::vector<std::uint32_t> PlatformBlit(const TestSurface& destination, const TestSurface& source,
-                                        const BlitCall& call);
+Picture PlatformBlit(const Picture& destination, const Picture& source, const BlitCall& call);
 
 }  // namespace varne::test

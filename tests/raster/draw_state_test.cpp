@@ -12,6 +12,7 @@
 #include "platform/win32.h"
 #include "tests/raster/test_surfaces.h"
 #include "tests/support/live_objects.h"
+#include "tests/support/picture_bitmaps.h"
 #include "tests/support/platform_quirks.h"
 
 namespace varne::test {
@@ -32,29 +33,29 @@ std::vector<Shape> Shapes() {
   };
 }
 
-TestSurface ImageOf(const Shape& shape) {
-  TestSurface image;
-  image.depth = Depth::kDib32;
-  image.height = static_cast<int>(shape.rows.size());
-  image.width = static_cast<int>(shape.rows[0].size());
-  for (const std::string& row : shape.rows) {
-    for (char c : row) image.values.push_back(c == '#' ? 0 : c == '~' ? 0x00FFFEFF : 0x00FFFFFF);
+Picture ImageOf(const Shape& shape) {
+  Picture image(static_cast<int>(shape.rows[0].size()), static_cast<int>(shape.rows.size()));
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const char c = shape.rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+      image.at(x, y) = c == '#' ? 0 : c == '~' ? 0x00FFFEFF : 0x00FFFFFF;
+    }
   }
   return image;
 }
 
-TestSurface ModelDisabled(const TestSurface& target, const TestSurface& image, int x, int y) {
-  TestSurface result = target;
-  const std::uint32_t highlight = SwapRedBlue(GetSysColor(COLOR_3DHILIGHT));
-  const std::uint32_t shadow = SwapRedBlue(GetSysColor(COLOR_3DSHADOW));
+Picture ModelDisabled(const Picture& target, const Picture& image, int x, int y) {
+  Picture result = target;
+  const std::uint32_t highlight = PixelOf(GetSysColor(COLOR_3DHILIGHT));
+  const std::uint32_t shadow = PixelOf(GetSysColor(COLOR_3DSHADOW));
   for (const auto& [offset, colour] : {std::pair{1, highlight}, std::pair{0, shadow}}) {
     for (int j = 0; j < image.height; ++j) {
       for (int i = 0; i < image.width; ++i) {
         const int tx = x + i + offset;
         const int ty = y + j + offset;
-        if ((image.At(i, j) & 0x00FFFFFF) == 0x00FFFFFF) continue;
+        if ((image.at(i, j) & 0x00FFFFFF) == 0x00FFFFFF) continue;
         if (tx < 0 || ty < 0 || tx >= target.width || ty >= target.height) continue;
-        result.At(tx, ty) = colour;
+        result.at(tx, ty) = colour;
       }
     }
   }
@@ -66,26 +67,25 @@ class DrawStateDisabled : public LeakCheckedTest, public testing::WithParamInter
 TEST_P(DrawStateDisabled, PaintsHighlightThenShadowWhereTheImageIsNotWhite) {
   const Shape& shape = GetParam();
   std::mt19937 random(static_cast<unsigned>(shape.name.size()));
-  const TestSurface image = ImageOf(shape);
+  const Picture image = ImageOf(shape);
   // Placed inside, and across the top-left and bottom-right edges.
   for (const auto& [x, y] : {std::pair{2, 1}, std::pair{-1, -1}, std::pair{5, 4}}) {
     const std::vector<COLORREF> colours = {RGB(10, 20, 30), RGB(200, 100, 50), 0x00FFFFFF};
-    TestSurface target = RandomSurface(random, Depth::kDib32, 9, 7, colours);
+    Picture target = RandomSurface(random, Depth::kDib32, 9, 7, colours);
     target.topDown = false;
-    HBITMAP targetBitmap = CreatePlatformBitmap(target);
-    HBITMAP imageBitmap = CreatePlatformBitmap(image);
+    HBITMAP targetBitmap = BitmapFromPicture(target);
+    HBITMAP imageBitmap = BitmapFromPicture(image);
     HDC dc = CreateCompatibleDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, targetBitmap);
     EXPECT_TRUE(DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(imageBitmap), 0, x, y,
                            image.width, image.height, DST_BITMAP | DSS_DISABLED));
-    const std::vector<std::uint32_t> actual = ReadBack(targetBitmap, target, dc);
-    const TestSurface expected = ModelDisabled(target, image, x, y);
-    ASSERT_EQ(actual.size(), expected.values.size());
+    const Picture actual = PictureFromBitmap(targetBitmap, target, dc);
+    const Picture expected = ModelDisabled(target, image, x, y);
+    ASSERT_EQ(actual.pixels.size(), expected.pixels.size());
     for (int py = 0; py < target.height; ++py) {
       for (int px = 0; px < target.width; ++px) {
         // The fourth byte of painted pixels is the platform's business.
-        EXPECT_EQ(actual[static_cast<std::size_t>(py) * target.width + px] & 0x00FFFFFF,
-                  expected.At(px, py) & 0x00FFFFFF)
+        EXPECT_EQ(actual.at(px, py) & 0x00FFFFFF, expected.at(px, py) & 0x00FFFFFF)
             << shape.name << " at (" << x << "," << y << "), pixel (" << px << "," << py << ")";
       }
     }

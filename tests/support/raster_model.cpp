@@ -18,22 +18,6 @@ int BitCount(std::uint32_t mask) {
   return count;
 }
 
-std::uint32_t Widen(std::uint32_t value, int bits) {
-  if (bits == 0) return 0;
-  if (bits >= 8) return (value >> (bits - 8)) & 0xFF;
-  // Repeat the channel's bits from the top down until all 8 are filled.
-  std::uint32_t result = 0;
-  for (int bit = 7; bit >= 0; --bit) {
-    const int from = bits - 1 - (7 - bit) % bits;
-    result |= ((value >> from) & 1) << bit;
-  }
-  return result;
-}
-
-std::uint32_t Channel(std::uint32_t raw, std::uint32_t mask) {
-  return Widen((raw & mask) >> LowestBit(mask), BitCount(mask));
-}
-
 std::uint32_t Pack(std::uint32_t value8, std::uint32_t mask) {
   const int bits = BitCount(mask);
   const std::uint32_t value = bits >= 8 ? value8 << (bits - 8) : value8 >> (8 - bits);
@@ -47,14 +31,14 @@ int Distance(COLORREF colour, int red, int green, int blue) {
   return r * r + g * g + b * b;
 }
 
-std::uint32_t StoredBits(const ModelBitmap& bitmap) {
+std::uint32_t StoredBits(const Picture& bitmap) {
   if (bitmap.monochrome) return 1;
   if (bitmap.bitsPerPixel == 32) return 0xFFFFFFFF;
   return (std::uint32_t{1} << bitmap.bitsPerPixel) - 1;
 }
 
 // The raw bits that carry colour; a 32-bit pixel's spare byte does not.
-std::uint32_t ColourBits(const ModelBitmap& bitmap) {
+std::uint32_t ColourBits(const Picture& bitmap) {
   if (bitmap.monochrome || bitmap.bitsPerPixel <= 8) return StoredBits(bitmap);
   if (bitmap.bitsPerPixel == 24) return 0x00FFFFFF;
   return bitmap.masks[0] | bitmap.masks[1] | bitmap.masks[2];
@@ -78,8 +62,8 @@ bool UsesSource(std::uint8_t index) {
 
 // The source pixel as the destination's raw value.
 std::uint32_t SourceRaw(const ModelDc& destination, const ModelDc& source, std::uint32_t raw) {
-  const ModelBitmap& to = *destination.bitmap;
-  const ModelBitmap& from = *source.bitmap;
+  const Picture& to = *destination.bitmap;
+  const Picture& from = *source.bitmap;
   if (to.monochrome) {
     if (from.monochrome) return raw;
     const std::uint32_t key = ModelRawOf(from, source.background) & ColourBits(from);
@@ -88,8 +72,8 @@ std::uint32_t SourceRaw(const ModelDc& destination, const ModelDc& source, std::
   if (from.monochrome) {
     return ModelRawOf(to, raw ? destination.background : destination.text);
   }
-  if (ModelSameFormat(from, to)) return raw;
-  return ModelRawOf(to, ModelColourOf(from, raw));
+  if (SameFormat(from, to)) return raw;
+  return ModelRawOf(to, ColourOf(from, raw));
 }
 
 struct Span {
@@ -105,18 +89,7 @@ Span Clip(Span span, std::int64_t low, std::int64_t high) {
 
 }  // namespace
 
-COLORREF ModelColourOf(const ModelBitmap& bitmap, std::uint32_t raw) {
-  if (bitmap.monochrome) return raw ? 0x00FFFFFF : 0;
-  if (bitmap.bitsPerPixel <= 8) {
-    const RGBQUAD& entry = bitmap.colours.at(raw);
-    return RGB(entry.rgbRed, entry.rgbGreen, entry.rgbBlue);
-  }
-  if (bitmap.bitsPerPixel == 24) return RGB(raw >> 16, raw >> 8, raw);
-  return RGB(Channel(raw, bitmap.masks[0]), Channel(raw, bitmap.masks[1]),
-             Channel(raw, bitmap.masks[2]));
-}
-
-std::uint32_t ModelRawOf(const ModelBitmap& bitmap, COLORREF colour) {
+std::uint32_t ModelRawOf(const Picture& bitmap, COLORREF colour) {
   if (bitmap.monochrome) {
     return Distance(colour, 255, 255, 255) < Distance(colour, 0, 0, 0) ? 1 : 0;
   }
@@ -140,19 +113,7 @@ std::uint32_t ModelRawOf(const ModelBitmap& bitmap, COLORREF colour) {
          Pack(GetBValue(colour), bitmap.masks[2]);
 }
 
-bool ModelSameFormat(const ModelBitmap& a, const ModelBitmap& b) {
-  if (a.monochrome || b.monochrome || a.bitsPerPixel != b.bitsPerPixel) return false;
-  if (a.bitsPerPixel <= 8) {
-    return std::equal(a.colours.begin(), a.colours.end(), b.colours.begin(), b.colours.end(),
-                      [](const RGBQUAD& x, const RGBQUAD& y) {
-                        return x.rgbRed == y.rgbRed && x.rgbGreen == y.rgbGreen &&
-                               x.rgbBlue == y.rgbBlue && x.rgbReserved == y.rgbReserved;
-                      });
-  }
-  return a.bitsPerPixel == 24 || a.masks == b.masks;
-}
-
-bool ModelCanStoreInto(const ModelBitmap& bitmap) {
+bool ModelCanStoreInto(const Picture& bitmap) {
   if (bitmap.monochrome || bitmap.bitsPerPixel <= 24) return true;
   // Widening a colour into a channel of more than 8 bits has no one answer.
   return std::all_of(bitmap.masks.begin(), bitmap.masks.end(),
@@ -178,17 +139,17 @@ bool ModelBitBlt(ModelDc& destination, std::int64_t x, std::int64_t y, std::int6
     sourceY += height;
     height = -height;
   }
-  ModelBitmap& to = *destination.bitmap;
+  Picture& to = *destination.bitmap;
   Span columns = Clip({x, width}, 0, to.width);
   Span rows = Clip({y, height}, 0, to.height);
   if (usesSource) {
-    const ModelBitmap& from = *source->bitmap;
+    const Picture& from = *source->bitmap;
     columns = Clip(columns, x - sourceX, x - sourceX + from.width);
     rows = Clip(rows, y - sourceY, y - sourceY + from.height);
   }
   // Read the whole source first: it may be the destination itself.
   const std::vector<std::uint32_t> sourceRaw =
-      usesSource ? source->bitmap->raw : std::vector<std::uint32_t>{};
+      usesSource ? source->bitmap->pixels : std::vector<std::uint32_t>{};
   const std::uint32_t pattern =
       to.monochrome ? (ModelRawOf(to, destination.brush) ? 0xFFFFFFFF : 0)
                     : ModelRawOf(to, destination.brush);
@@ -197,14 +158,14 @@ bool ModelBitBlt(ModelDc& destination, std::int64_t x, std::int64_t y, std::int6
          ++column) {
       std::uint32_t s = 0;
       if (usesSource) {
-        const ModelBitmap& from = *source->bitmap;
+        const Picture& from = *source->bitmap;
         const std::int64_t fromX = column - x + sourceX;
         const std::int64_t fromY = row - y + sourceY;
         s = SourceRaw(destination, *source,
                       sourceRaw[static_cast<std::size_t>(fromY * from.width + fromX)]);
         if (to.monochrome) s = s ? 0xFFFFFFFF : 0;
       }
-      std::uint32_t& d = to.At(static_cast<int>(column), static_cast<int>(row));
+      std::uint32_t& d = to.at(static_cast<int>(column), static_cast<int>(row));
       d = Rop3(index, pattern, s, d) & StoredBits(to);
     }
   }
@@ -213,26 +174,26 @@ bool ModelBitBlt(ModelDc& destination, std::int64_t x, std::int64_t y, std::int6
 
 COLORREF ModelGetPixel(const ModelDc& dc, std::int64_t x, std::int64_t y) {
   if (dc.bitmap == nullptr) return CLR_INVALID;
-  const ModelBitmap& bitmap = *dc.bitmap;
+  const Picture& bitmap = *dc.bitmap;
   if (x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return CLR_INVALID;
-  return ModelColourOf(bitmap, bitmap.At(static_cast<int>(x), static_cast<int>(y)));
+  return ColourOf(bitmap, bitmap.at(static_cast<int>(x), static_cast<int>(y)));
 }
 
-void ModelDrawDisabled(ModelDc& destination, const ModelBitmap& image, std::int64_t x,
+void ModelDrawDisabled(ModelDc& destination, const Picture& image, std::int64_t x,
                        std::int64_t y, int width, int height, COLORREF highlight,
                        COLORREF shadow) {
-  ModelBitmap& to = *destination.bitmap;
+  Picture& to = *destination.bitmap;
   if (width <= 0 || width > image.width) width = image.width;
   if (height <= 0 || height > image.height) height = image.height;
   const auto paint = [&](std::int64_t left, std::int64_t top, COLORREF colour) {
     const std::uint32_t raw = ModelRawOf(to, colour);
     for (int iy = 0; iy < height; ++iy) {
       for (int ix = 0; ix < width; ++ix) {
-        if (ModelColourOf(image, image.At(ix, iy)) == 0x00FFFFFF) continue;
+        if (ColourOf(image, image.at(ix, iy)) == 0x00FFFFFF) continue;
         const std::int64_t tx = left + ix;
         const std::int64_t ty = top + iy;
         if (tx < 0 || ty < 0 || tx >= to.width || ty >= to.height) continue;
-        to.At(static_cast<int>(tx), static_cast<int>(ty)) = raw;
+        to.at(static_cast<int>(tx), static_cast<int>(ty)) = raw;
       }
     }
   };

@@ -18,53 +18,32 @@
 //    masks exchange raw values untouched (all 32 bits at 32 bpp).
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "platform/win32.h"
+#include "tests/support/picture.h"
 
 namespace varne::test {
 
-struct ModelBitmap {
-  bool monochrome = false;  // CreateBitmap, not a DIB section
-  int width = 0;
-  int height = 0;
-  int bitsPerPixel = 1;
-  bool topDown = false;
-  std::array<std::uint32_t, 3> masks{};  // red, green, blue at 16 and 32 bpp
-  std::vector<RGBQUAD> colours;          // 2^bpp entries at 1, 4 and 8 bpp
-  std::vector<std::uint32_t> raw;        // display order: row 0 at the top
-
-  std::uint32_t& At(int x, int y) {
-    return raw[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-               static_cast<std::size_t>(x)];
-  }
-  std::uint32_t At(int x, int y) const {
-    return raw[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-               static_cast<std::size_t>(x)];
-  }
-};
-
+// A bitmap is a Picture: its pixels are the raw values, its colours read
+// through ColourOf.
 struct ModelDc {
-  ModelBitmap* bitmap = nullptr;
+  Picture* bitmap = nullptr;
   COLORREF background = 0x00FFFFFF;
   COLORREF text = 0;
   COLORREF brush = 0x00FFFFFF;  // the white stock brush a new DC holds
 };
 
-COLORREF ModelColourOf(const ModelBitmap& bitmap, std::uint32_t raw);
-std::uint32_t ModelRawOf(const ModelBitmap& bitmap, COLORREF colour);
-bool ModelSameFormat(const ModelBitmap& a, const ModelBitmap& b);
+std::uint32_t ModelRawOf(const Picture& bitmap, COLORREF colour);
 // Whether the model knows how colours are stored into this bitmap.
-bool ModelCanStoreInto(const ModelBitmap& bitmap);
+bool ModelCanStoreInto(const Picture& bitmap);
 
 // Results as the platform gives them; false where the call fails.
 bool ModelBitBlt(ModelDc& destination, std::int64_t x, std::int64_t y, std::int64_t width,
                  std::int64_t height, const ModelDc* source, std::int64_t sourceX,
                  std::int64_t sourceY, DWORD rop);
 COLORREF ModelGetPixel(const ModelDc& dc, std::int64_t x, std::int64_t y);
-void ModelDrawDisabled(ModelDc& destination, const ModelBitmap& image, std::int64_t x,
+void ModelDrawDisabled(ModelDc& destination, const Picture& image, std::int64_t x,
                        std::int64_t y, int width, int height, COLORREF highlight,
                        COLORREF shadow);
 
