@@ -14,6 +14,7 @@
 #include "tests/support/live_objects.h"
 #include "tests/support/picture_bitmaps.h"
 #include "tests/support/platform_quirks.h"
+#include "tests/support/raster_model.h"
 
 namespace varne::test {
 namespace {
@@ -46,19 +47,10 @@ Picture ImageOf(const Shape& shape) {
 
 Picture ModelDisabled(const Picture& target, const Picture& image, int x, int y) {
   Picture result = target;
-  const std::uint32_t highlight = PixelOf(GetSysColor(COLOR_3DHILIGHT));
-  const std::uint32_t shadow = PixelOf(GetSysColor(COLOR_3DSHADOW));
-  for (const auto& [offset, colour] : {std::pair{1, highlight}, std::pair{0, shadow}}) {
-    for (int j = 0; j < image.height; ++j) {
-      for (int i = 0; i < image.width; ++i) {
-        const int tx = x + i + offset;
-        const int ty = y + j + offset;
-        if ((image.at(i, j) & 0x00FFFFFF) == 0x00FFFFFF) continue;
-        if (tx < 0 || ty < 0 || tx >= target.width || ty >= target.height) continue;
-        result.at(tx, ty) = colour;
-      }
-    }
-  }
+  ModelDc dc;
+  dc.bitmap = &result;
+  ModelDrawDisabled(dc, image, x, y, image.width, image.height, GetSysColor(COLOR_3DHILIGHT),
+                    GetSysColor(COLOR_3DSHADOW));
   return result;
 }
 

@@ -11,6 +11,7 @@
 
 #include "effects/geometry/rotate_dib.h"
 #include "image/colour_order.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/picture_bitmaps.h"
 #include "tests/support/section_header.h"
@@ -19,42 +20,6 @@ namespace varne::test {
 namespace {
 
 constexpr COLORREF kLightGrey = 0x00C0C0C0;  // red, green and blue 192
-
-long long Nearest(double value) { return static_cast<long long>(std::nearbyint(value)); }
-
-// The turn written out as plainly as possible: every rounding through
-// std::nearbyint, every single-precision step through a float variable. It
-// works in memory coordinates, bottom row first.
-Picture ModelTurn(const Picture& before, float angle, std::uint32_t background) {
-  const std::vector<std::uint32_t> source = BottomUpWords(before);
-  const long long W = before.width, H = before.height;
-  const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
-  const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
-  const float hs = static_cast<float>(static_cast<double>(H) * s);
-  const float ws = static_cast<float>(static_cast<double>(W) * s);
-  const long long xs[] = {0, Nearest(-static_cast<double>(H) * s),
-                          Nearest(static_cast<double>(W) * c - hs), Nearest(static_cast<double>(W) * c)};
-  const long long ys[] = {0, Nearest(static_cast<double>(H) * c),
-                          Nearest(static_cast<double>(H) * c + ws), Nearest(static_cast<double>(W) * s)};
-  long long minX = 0, maxX = 0, minY = 0, maxY = 0;
-  for (int k = 0; k < 4; ++k) {
-    minX = std::min(minX, xs[k]), maxX = std::max(maxX, xs[k]);
-    minY = std::min(minY, ys[k]), maxY = std::max(maxY, ys[k]);
-  }
-  const long long width = maxX - minX, height = maxY - minY;
-  std::vector<std::uint32_t> words;
-  for (long long i = 0; i < height; ++i) {
-    for (long long j = 0; j < width; ++j) {
-      const long long gx = j + minX, gy = i + minY;
-      const float gxc = static_cast<float>(static_cast<double>(gx) * c);
-      const float gxs = static_cast<float>(static_cast<double>(gx) * s);
-      const long long sx = Nearest(static_cast<double>(gy) * s + gxc);
-      const long long sy = Nearest(static_cast<double>(gy) * c - gxs);
-      words.push_back(sx >= 0 && sx < W && sy >= 0 && sy < H ? source[sy * W + sx] : background);
-    }
-  }
-  return FromBottomUpWords(static_cast<int>(width), static_cast<int>(height), words);
-}
 
 class RotateDibTest : public LeakCheckedTest {};
 

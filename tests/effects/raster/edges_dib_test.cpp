@@ -14,23 +14,6 @@ namespace {
 constexpr DWORD kWhite = 0x00FFFFFF;
 constexpr DWORD kBlack = 0x00000000;
 
-// Black exactly where the thresholded image is white and a diagonal
-// neighbour (upper-left or lower-right) is black.
-Picture EdgesModel(const Picture& source, int t) {
-  const auto white = [&](int x, int y) {
-    const bool above = ModelLuma(source.at(x, y)) > (t < 0 ? -t : t);
-    return t < 0 ? !above : above;
-  };
-  const auto dark = [&](int x, int y) { return source.contains(x, y) && !white(x, y); };
-  Picture expected(source.width, source.height, kWhite);
-  for (int y = 0; y < source.height; ++y) {
-    for (int x = 0; x < source.width; ++x) {
-      if (white(x, y) && (dark(x - 1, y - 1) || dark(x + 1, y + 1))) expected.at(x, y) = kBlack;
-    }
-  }
-  return expected;
-}
-
 // Runs EdgesDib on a Dib32 of `source` and reads the result back.
 Picture Edges(const Picture& source, int t) {
   OwnedBitmap image(DibFromPicture(source));
@@ -80,7 +63,7 @@ TEST_F(EdgesDibTest, RandomImagesFollowThePixelRule) {
   for (const int t : {127, 60, 200, -127}) {
     for (int round = 0; round < 6; ++round) {
       const Picture source = RandomColours(random, size(random), size(random));
-      EXPECT_PRED_FORMAT2(PicturesEqual, Edges(source, t), EdgesModel(source, t))
+      EXPECT_PRED_FORMAT2(PicturesEqual, Edges(source, t), ModelEdges(source, t))
           << source.width << "x" << source.height << " t=" << t;
     }
   }

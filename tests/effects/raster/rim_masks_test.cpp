@@ -6,7 +6,7 @@
 
 #include "effects/raster/raster_ops.h"
 #include "image/colour_order.h"
-#include "tests/effects/raster/rim_model.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/picture_bitmaps.h"
 

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "effects/raster/raster_ops.h"
-#include "tests/effects/raster/rim_model.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/picture_bitmaps.h"
 
@@ -17,36 +17,6 @@ constexpr COLORREF kLight = 0x00FF8080;
 constexpr COLORREF kDark = 0x00A00000;
 constexpr DWORD kWhite = 0x00FFFFFF;
 constexpr DWORD kBlack = 0x00000000;
-
-// Pixel by pixel: the lower-right rim's marks take the second colour, then
-// the upper-left rim's the first, then background keeps the key colour and
-// the shape shows the tiled skin.
-Picture SkinModel(const Picture& shape, const Picture& skin, int raised, COLORREF a,
-                  COLORREF b) {
-  const DWORD keyPixel =
-      shape.at(std::min(10, shape.width - 1), std::min(10, shape.height - 1));
-  const Picture key = KeyOf(shape, keyPixel);
-  const Picture upper = UpperLeftRimOf(key);
-  const Picture lower = LowerRightRimOf(key);
-  const DWORD first = PixelOf(raised != 0 ? a : b);
-  const DWORD second = PixelOf(raised != 0 ? b : a);
-  Picture expected(shape.width, shape.height);
-  for (int y = 0; y < shape.height; ++y) {
-    for (int x = 0; x < shape.width; ++x) {
-      std::uint32_t& pixel = expected.at(x, y);
-      if (lower.at(x, y) == 0) {
-        pixel = second;
-      } else if (upper.at(x, y) == 0) {
-        pixel = first;
-      } else if (key.at(x, y) == 1) {
-        pixel = keyPixel;
-      } else {
-        pixel = skin.at(x % skin.width, y % skin.height);
-      }
-    }
-  }
-  return expected;
-}
 
 Picture Skin(const Picture& shape, const Picture& skin, int raised = 0, COLORREF a = kLight,
              COLORREF b = kDark) {
@@ -85,7 +55,7 @@ TEST_F(SkinDibTest, SkinLargerThanImageIsOneClippedTile) {
   const Picture result = Skin(shape, skin);
   EXPECT_EQ(result.width, 30);
   EXPECT_EQ(result.height, 24);
-  EXPECT_PRED_FORMAT2(PicturesEqual, result, SkinModel(shape, skin, 0, kLight, kDark));
+  EXPECT_PRED_FORMAT2(PicturesEqual, result, ModelSkin(shape, skin, 0, kLight, kDark));
 }
 
 TEST_F(SkinDibTest, OnePixelSkinFillsTheShapeWithItsColour) {
@@ -113,7 +83,7 @@ TEST_F(SkinDibTest, BlackOnWhiteShowsTexturedPartsWithDarkRimAboveLeft) {
   const Picture shape = Disc(36, 30);
   const Picture skin = RandomPicture(random, 7, 5, kSkinColours);
   const Picture result = Skin(shape, skin);
-  EXPECT_PRED_FORMAT2(PicturesEqual, result, SkinModel(shape, skin, 0, kLight, kDark));
+  EXPECT_PRED_FORMAT2(PicturesEqual, result, ModelSkin(shape, skin, 0, kLight, kDark));
   // The disc's centre is (24, 20), radius 7: its top-left diagonal edge is
   // dark, its bottom-right light, the corner of the page white, its middle
   // the skin.
@@ -141,7 +111,7 @@ TEST_F(SkinDibTest, RandomInputsFollowThePixelRule) {
                                        kSkinColours);
     const int raised = coin(random);
     EXPECT_PRED_FORMAT2(PicturesEqual, Skin(shape, skin, raised, 0x00010203, 0x00F0E0D0),
-                        SkinModel(shape, skin, raised, 0x00010203, 0x00F0E0D0))
+                        ModelSkin(shape, skin, raised, 0x00010203, 0x00F0E0D0))
         << "round " << round << " raised " << raised;
   }
 }
@@ -158,7 +128,7 @@ TEST_F(SkinDibTest, TinyImagesTakeTheKeyFromTheNearestPixel) {
     for (int x = 3; x < 5; ++x) narrow.at(x, y) = kWhite;
   }
   const Picture narrowResult = Skin(narrow, skin);
-  EXPECT_PRED_FORMAT2(PicturesEqual, narrowResult, SkinModel(narrow, skin, 0, kLight, kDark));
+  EXPECT_PRED_FORMAT2(PicturesEqual, narrowResult, ModelSkin(narrow, skin, 0, kLight, kDark));
   EXPECT_EQ(narrowResult.at(4, 10), kWhite);
   EXPECT_EQ(narrowResult.at(4, 13), kWhite);
   EXPECT_EQ(narrowResult.at(1, 1), 0x00C0FFEEu);
@@ -168,7 +138,7 @@ TEST_F(SkinDibTest, TinyImagesTakeTheKeyFromTheNearestPixel) {
     for (int x = 9; x < 16; ++x) low.at(x, y) = kBlack;
   }
   const Picture lowResult = Skin(low, skin);
-  EXPECT_PRED_FORMAT2(PicturesEqual, lowResult, SkinModel(low, skin, 0, kLight, kDark));
+  EXPECT_PRED_FORMAT2(PicturesEqual, lowResult, ModelSkin(low, skin, 0, kLight, kDark));
   EXPECT_EQ(lowResult.at(10, 2), kBlack);
   EXPECT_EQ(lowResult.at(3, 0), 0x00C0FFEEu);
 

@@ -3,7 +3,7 @@
 #include <random>
 
 #include "effects/raster/raster_ops.h"
-#include "tests/effects/raster/rim_model.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/picture_bitmaps.h"
 
@@ -20,32 +20,6 @@ struct Placement {
   int x;
   int y;
 };
-
-// The target everywhere, except that under the mark's rectangle the marked
-// pixels of the lower-right rim take the second colour and, elsewhere, those
-// of the upper-left rim the first.
-Picture WatermarkModel(const Picture& mark, const Picture& target, Placement at, COLORREF a,
-                       COLORREF b) {
-  const Picture key = KeyOf(mark, mark.at(0, 0));
-  const Picture upper = UpperLeftRimOf(key);
-  const Picture lower = LowerRightRimOf(key);
-  const DWORD first = PixelOf(at.raised != 0 ? a : b);
-  const DWORD second = PixelOf(at.raised != 0 ? b : a);
-  Picture expected = target;
-  for (int my = 0; my < mark.height; ++my) {
-    for (int mx = 0; mx < mark.width; ++mx) {
-      const int x = at.x + mx;
-      const int y = at.y + my;
-      if (!expected.contains(x, y)) continue;
-      if (lower.at(mx, my) == 0) {
-        expected.at(x, y) = second;
-      } else if (upper.at(mx, my) == 0) {
-        expected.at(x, y) = first;
-      }
-    }
-  }
-  return expected;
-}
 
 Picture Watermark(const Picture& mark, const Picture& target, Placement at,
                   COLORREF a = kLight, COLORREF b = kDark) {
@@ -77,7 +51,7 @@ TEST_F(WatermarkDibTest, MarkLargerThanTargetIsClipped) {
   std::mt19937 random(3);
   const Picture target = RandomPicture(random, 10, 8, kTargetColours);
   const Picture result = Watermark(mark, target, {1, 0, 0});
-  EXPECT_PRED_FORMAT2(PicturesEqual, result, WatermarkModel(mark, target, {1, 0, 0}, kLight, kDark));
+  EXPECT_PRED_FORMAT2(PicturesEqual, result, ModelWatermark(mark, target, 1, 0, 0, kLight, kDark));
   Picture expected = target;
   for (int x = 0; x < 10; ++x) {
     expected.at(x, 2) = PixelOf(kLight);
@@ -128,7 +102,7 @@ TEST_F(WatermarkDibTest, RandomMarksFollowThePixelRule) {
     const Picture target = RandomPicture(random, size(random), size(random), kTargetColours);
     const Placement at{coin(random) * 5, offset(random), offset(random)};
     EXPECT_PRED_FORMAT2(PicturesEqual, Watermark(mark, target, at, 0x00010203, 0x00F0E0D0),
-                        WatermarkModel(mark, target, at, 0x00010203, 0x00F0E0D0))
+                        ModelWatermark(mark, target, at.raised, at.x, at.y, 0x00010203, 0x00F0E0D0))
         << "round " << round << " raised " << at.raised << " at " << at.x << "," << at.y;
   }
 }

@@ -169,12 +169,8 @@ TEST_F(LargeImageEffects, Threshold) {
 TEST_F(LargeImageEffects, Edges) {
   const HBITMAP image = PhotoCopy();
   ASSERT_EQ(EdgesDib(image, 127), image);
-  const auto dark = [](std::int64_t x, std::int64_t y) {
-    return x >= 0 && y >= 0 && x < kSide && y < kSide && ModelLuma(Photo(x, y)) <= 127;
-  };
-  ExpectSpots(image, kSide, kSide, kColour, [&](std::int64_t x, std::int64_t y) {
-    return !dark(x, y) && (dark(x - 1, y - 1) || dark(x + 1, y + 1)) ? 0u : kWhite;
-  });
+  ExpectSpots(image, kSide, kSide, kColour,
+              [](std::int64_t x, std::int64_t y) { return EdgesAt(Photo, kSide, kSide, x, y, 127); });
   DeleteObject(image);
 }
 
@@ -187,38 +183,20 @@ TEST_F(LargeImageEffects, Emboss) {
   ASSERT_NE(embossed, nullptr);
   BITMAP record{};
   EXPECT_EQ(GetObjectA(image, sizeof record, &record), 0) << "the input is released";
-  const auto ink = [](std::int64_t x, std::int64_t y) {
-    return x >= 0 && y >= 0 && x < kSide && y < kSide && ModelLuma(Photo(x, y)) > 128;
-  };
   const DWORD shadow = PixelOf(GetSysColor(COLOR_3DSHADOW));
   const DWORD highlight = PixelOf(GetSysColor(COLOR_3DHILIGHT));
   ExpectSpots(embossed, kSide, kSide, kColour, [&](std::int64_t x, std::int64_t y) {
-    if (ink(x, y)) return shadow;
-    return ink(x - 1, y - 1) ? highlight : 0u;
+    return EmbossAt(Photo, kSide, kSide, x, y, -128, highlight, shadow);
   });
   DeleteObject(embossed);
-}
-
-// Rims of a shape whose key colour is `key`: a key pixel whose diagonal
-// neighbour (dx, dy) is inside and not key.
-bool OnRim(std::int64_t x, std::int64_t y, std::int64_t dx, std::int64_t dy, DWORD key) {
-  const std::int64_t nx = x + dx, ny = y + dy;
-  const bool inside = nx >= 0 && ny >= 0 && nx < kSide && ny < kSide;
-  return Mark(x, y) == key && inside && Mark(nx, ny) != key;
 }
 
 TEST_F(LargeImageEffects, WatermarkPlacedOffTheCorner) {
   constexpr int kAtX = 3, kAtY = 5;  // the mark's far borders fall outside
   const HBITMAP result = WatermarkDib(mark_, photo_, 1, kAtX, kAtY, kLight, kDark);
   ASSERT_NE(result, nullptr);
-  const DWORD key = Mark(0, 0);
   ExpectSpots(result, kSide, kSide, kColour, [&](std::int64_t x, std::int64_t y) {
-    const std::int64_t mx = x - kAtX, my = y - kAtY;
-    if (mx >= 0 && my >= 0) {
-      if (OnRim(mx, my, -1, -1, key)) return PixelOf(kDark);
-      if (OnRim(mx, my, 1, 1, key)) return PixelOf(kLight);
-    }
-    return Photo(x, y);
+    return WatermarkAt(Mark, kSide, kSide, Photo, kAtX, kAtY, 1, kLight, kDark, x, y);
   });
   ExpectSpots(photo_, kSide, kSide, 0xFFFFFFFF, Photo);
   ExpectSpots(mark_, kSide, kSide, 0xFFFFFFFF, Mark);
@@ -228,12 +206,8 @@ TEST_F(LargeImageEffects, WatermarkPlacedOffTheCorner) {
 TEST_F(LargeImageEffects, Skin) {
   const HBITMAP result = SkinDib(mark_, skin_, 0, kLight, kDark);
   ASSERT_NE(result, nullptr);
-  const DWORD key = Mark(10, 10);
-  ExpectSpots(result, kSide, kSide, kColour, [&](std::int64_t x, std::int64_t y) {
-    if (OnRim(x, y, -1, -1, key)) return PixelOf(kLight);
-    if (OnRim(x, y, 1, 1, key)) return PixelOf(kDark);
-    if (Mark(x, y) == key) return key;
-    return Texture(x % kSkinWidth, y % kSkinHeight);
+  ExpectSpots(result, kSide, kSide, kColour, [](std::int64_t x, std::int64_t y) {
+    return SkinAt(Mark, kSide, kSide, Texture, kSkinWidth, kSkinHeight, 0, kLight, kDark, x, y);
   });
   ExpectSpots(mark_, kSide, kSide, 0xFFFFFFFF, Mark);
   DeleteObject(result);
@@ -242,26 +216,13 @@ TEST_F(LargeImageEffects, Skin) {
 // Inverse mapping in memory coordinates (row 0 at the bottom), every
 // rounding through the library, the marked products in single precision.
 TEST_F(LargeImageEffects, RotateFortyFive) {
-  const HBITMAP turned = RotateDib(photo_, DegreesToRadians(45), 0x00C0C0C0);
+  const float angle = DegreesToRadians(45);
+  const HBITMAP turned = RotateDib(photo_, angle, 0x00C0C0C0);
   ASSERT_NE(turned, nullptr);
-  const double angle = DegreesToRadians(45);
-  const double s = static_cast<float>(std::sin(angle));
-  const double c = static_cast<float>(std::cos(angle));
-  const auto round = [](double v) { return static_cast<std::int64_t>(std::nearbyint(v)); };
-  const auto single = [](double v) { return static_cast<double>(static_cast<float>(v)); };
-  const double n = kSide;
-  const std::int64_t xs[] = {0, round(-n * s), round(n * c - single(n * s)), round(n * c)};
-  const std::int64_t ys[] = {0, round(n * c), round(n * c + single(n * s)), round(n * s)};
-  const std::int64_t minX = *std::min_element(xs, xs + 4), minY = *std::min_element(ys, ys + 4);
-  const std::int64_t w = *std::max_element(xs, xs + 4) - minX;
-  const std::int64_t h = *std::max_element(ys, ys + 4) - minY;
-  ExpectSpots(turned, w, h, 0xFFFFFFFF, [&](std::int64_t x, std::int64_t y) {
-    const double gx = static_cast<double>(x + minX);
-    const double gy = static_cast<double>(h - 1 - y + minY);
-    const std::int64_t sx = round(gy * s + single(gx * c));
-    const std::int64_t sy = round(gy * c - single(gx * s));
-    if (sx < 0 || sy < 0 || sx >= kSide || sy >= kSide) return 0x00C0C0C0u;
-    return Photo(sx, kSide - 1 - sy);
+  const TurnFrame frame = ModelTurnFrame(kSide, kSide, angle);
+  ExpectSpots(turned, frame.width, frame.height, 0xFFFFFFFF, [&](std::int64_t x, std::int64_t y) {
+    const auto from = ModelTurnSource(frame, angle, kSide, kSide, frame.height - 1 - y, x);
+    return from ? Photo(from->first, kSide - 1 - from->second) : 0x00C0C0C0u;
   });
   ExpectSpots(photo_, kSide, kSide, 0xFFFFFFFF, Photo);
   DeleteObject(turned);

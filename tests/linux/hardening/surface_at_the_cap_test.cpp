@@ -12,7 +12,7 @@
 #include "effects/geometry/rotate_dib.h"
 #include "image/dib32.h"
 #include "platform/raster/surface_limits.h"
-#include "tests/linux/hardening/large_picture.h"
+#include "tests/support/effect_models.h"
 #include "tests/support/live_objects.h"
 #include "tests/support/resident_bytes.h"
 #include "tests/support/section_header.h"
@@ -46,15 +46,8 @@ HBITMAP Section(const Shape& shape, void** bits) {
 // The frame RotateDib needs for a w x h image at 45 degrees, worked out
 // with the library's rounding rather than the effect's own.
 std::pair<std::int64_t, std::int64_t> TurnedFrame(std::int64_t w, std::int64_t h) {
-  const double angle = DegreesToRadians(45);
-  const float s = static_cast<float>(std::sin(angle));
-  const float c = static_cast<float>(std::cos(angle));
-  const auto round = [](double v) { return static_cast<std::int64_t>(std::nearbyint(v)); };
-  const double W = static_cast<double>(w), H = static_cast<double>(h);
-  const std::int64_t xs[] = {0, round(-H * s), round(W * c - static_cast<float>(H * s)), round(W * c)};
-  const std::int64_t ys[] = {0, round(H * c), round(H * c + static_cast<float>(W * s)), round(W * s)};
-  return {*std::max_element(xs, xs + 4) - *std::min_element(xs, xs + 4),
-          *std::max_element(ys, ys + 4) - *std::min_element(ys, ys + 4)};
+  const TurnFrame frame = ModelTurnFrame(w, h, DegreesToRadians(45));
+  return {frame.width, frame.height};
 }
 
 using SurfaceAtTheCap = LeakCheckedTest;
