@@ -98,7 +98,9 @@ class RefusedPathTest : public LeakCheckedTest, public ::testing::WithParamInter
 TEST_P(RefusedPathTest, GivesNone) {
   const ScratchFolder folder;
   const RefusedPath::Laid laid = GetParam().lay(folder.path());
-  if (!laid.control.empty()) EXPECT_TRUE(LoadBmpFile(laid.control)) << "the file itself is a bitmap";
+  if (!laid.control.empty()) {
+    EXPECT_TRUE(LoadBmpFile(laid.control)) << "the file itself is a bitmap";
+  }
   EXPECT_FALSE(LoadBmpFile(laid.path));
 }
 

@@ -39,7 +39,9 @@ TEST(ReadFileBytesTest, RefusesMissingFilesDirectoriesAndDevices) {
     SCOPED_TRACE(row.name);
     const test::ScratchFolder folder;
     const test::RefusedPath::Laid laid = row.lay(folder.path());
-    if (!laid.control.empty()) EXPECT_TRUE(ReadFileBytes(laid.control.c_str(), 100)) << "the file reads";
+    if (!laid.control.empty()) {
+      EXPECT_TRUE(ReadFileBytes(laid.control.c_str(), 100)) << "the file reads";
+    }
     EXPECT_FALSE(ReadFileBytes(laid.path.c_str(), 100));
   }
   EXPECT_FALSE(ReadFileBytes("/dev/zero", 100));
