@@ -14,8 +14,8 @@ set(VARNE_README_FILE ${PROJECT_SOURCE_DIR}/README.md)
 set(VARNE_ZIP ${VARNE_DIST_DIR}/varne-${PROJECT_VERSION}-windows-x64.zip)
 set(VARNE_SETUP ${VARNE_DIST_DIR}/varne-${PROJECT_VERSION}-setup.exe)
 
-# The shipped copy carries no symbols: a fifth of the size, and nothing a
-# user's debugger could use without the sources anyway.
+# The shipped copy carries no symbols: they are most of the file, and
+# nothing a user's debugger could use without the sources anyway.
 add_custom_command(
   OUTPUT ${VARNE_STAGED_PROGRAM} ${VARNE_STAGE_DIR}/README.md ${VARNE_STAGE_DIR}/LICENSE
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VARNE_STAGE_DIR}

@@ -1,8 +1,8 @@
 // Pages the process has never touched fault in one trap at a time on their
 // first write. A large picture is mostly such pages the first time its
 // memory is mapped, and asking the kernel for a whole run of them at once
-// (MADV_POPULATE_WRITE), from two threads when there is much of it, takes
-// half the time of the traps.
+// (MADV_POPULATE_WRITE), from two threads when there is much of it, costs
+// one request per run of pages where the traps cost one per page.
 #pragma once
 
 #include <cstddef>

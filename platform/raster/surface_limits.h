@@ -11,7 +11,7 @@
 namespace varne::raster {
 
 // 1 GiB of pixel memory: room for an 8000 x 8000 image turned by 45 degrees
-// (about 11314 x 11314 at 32 bpp, 512 MiB) with margin, and far below what
+// (about 11314 x 11314 at 32 bpp, 488 MiB) with margin, and far below what
 // the machine could not hold. Set by the build (VARNE_SURFACE_CAP_MIB), so
 // that the fuzzers' memory limits follow it.
 inline constexpr std::uint64_t kMaxSurfaceBytes = std::uint64_t{VARNE_SURFACE_CAP_MIB} << 20;

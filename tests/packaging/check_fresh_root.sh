@@ -17,8 +17,9 @@
 #     (tests/packaging/check_clean_install.sh): the package made on Debian
 #     12 serves both releases, one made on 13 needs 13's libraries.
 # Needs root, debootstrap, Xvfb, openbox and xdotool on this machine and the
-# network to Debian's archive; takes 20 to 40 minutes. Not part of the test
-# command: it makes roots of its own, which CI has no business making.
+# network to Debian's archive; it runs the whole test command in a new root,
+# so it takes long. Not part of the test command: it makes roots of its
+# own, which CI has no business making.
 # Everything it mounted and started is undone by its exit trap.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)

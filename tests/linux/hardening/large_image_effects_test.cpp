@@ -22,9 +22,9 @@
 namespace varne::test {
 namespace {
 
-// 8192 x 8192 is 256 MiB a surface; turned by 45 degrees it needs 537 MiB,
-// half the cap. The sanitizer build runs this whole file in well under a
-// minute on two cores.
+// 8192 x 8192 is 256 MiB a surface; turned by 45 degrees it needs 512 MiB,
+// half the cap: large enough to reach the far ends of large surfaces, small
+// enough for the sanitizer run.
 constexpr int kSide = 8192;
 constexpr int kRandomSamples = 20000;
 

@@ -29,8 +29,8 @@ inline DWORD Hashed(std::int64_t x, std::int64_t y, std::uint32_t seed) {
 
 // A Dib32 of width x height filled from `Pixel`, or none if it cannot be
 // made. The generator is a template argument so that it is inlined: called
-// through a PixelAt, filling two 8192 x 8192 pictures took three minutes
-// under qemu-user, where every indirect call and return is a lookup.
+// through a PixelAt, every pixel would cost an indirect call, and under
+// qemu-user every indirect call and return is a lookup.
 template <DWORD (*Pixel)(std::int64_t x, std::int64_t y)>
 HBITMAP MakeLargeDib(int width, int height) {
   void* bits = nullptr;
