@@ -232,6 +232,8 @@ struct TurnFrame {
   long long minY = 0;
   long long width = 0;
   long long height = 0;
+  float s = 0;  // the angle's sine and cosine, in single precision
+  float c = 0;
 };
 
 inline long long NearestInteger(double value) { return static_cast<long long>(std::nearbyint(value)); }
@@ -253,16 +255,15 @@ inline TurnFrame ModelTurnFrame(long long W, long long H, float angle) {
     minX = std::min(minX, xs[k]), maxX = std::max(maxX, xs[k]);
     minY = std::min(minY, ys[k]), maxY = std::max(maxY, ys[k]);
   }
-  return {minX, minY, maxX - minX, maxY - minY};
+  return {minX, minY, maxX - minX, maxY - minY, s, c};
 }
 
 // The source pixel (column, memory row) that memory row `row`, column
 // `column` of the turned picture samples; nothing where it falls outside.
-inline std::optional<std::pair<long long, long long>> ModelTurnSource(const TurnFrame& frame, float angle,
-                                                                      long long W, long long H, long long row,
+inline std::optional<std::pair<long long, long long>> ModelTurnSource(const TurnFrame& frame, long long W,
+                                                                      long long H, long long row,
                                                                       long long column) {
-  const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
-  const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
+  const float s = frame.s, c = frame.c;
   const long long gx = column + frame.minX, gy = row + frame.minY;
   const float gxc = static_cast<float>(static_cast<double>(gx) * c);
   const float gxs = static_cast<float>(static_cast<double>(gx) * s);
@@ -273,18 +274,19 @@ inline std::optional<std::pair<long long, long long>> ModelTurnSource(const Turn
 }
 
 // The turned picture, `background` where nothing of the source lands.
+// Memory rows run bottom-up, so memory row r is display row height - 1 - r.
 inline Picture ModelTurn(const Picture& source, float angle, std::uint32_t background) {
-  const std::vector<std::uint32_t> words = BottomUpWords(source);
   const long long W = source.width, H = source.height;
   const TurnFrame frame = ModelTurnFrame(W, H, angle);
-  std::vector<std::uint32_t> turned;
+  Picture turned(static_cast<int>(frame.width), static_cast<int>(frame.height));
   for (long long i = 0; i < frame.height; ++i) {
     for (long long j = 0; j < frame.width; ++j) {
-      const auto from = ModelTurnSource(frame, angle, W, H, i, j);
-      turned.push_back(from ? words[static_cast<std::size_t>(from->second * W + from->first)] : background);
+      const auto from = ModelTurnSource(frame, W, H, i, j);
+      turned.at(static_cast<int>(j), static_cast<int>(frame.height - 1 - i)) =
+          from ? source.at(static_cast<int>(from->first), static_cast<int>(H - 1 - from->second)) : background;
     }
   }
-  return FromBottomUpWords(static_cast<int>(frame.width), static_cast<int>(frame.height), turned);
+  return turned;
 }
 
 }  // namespace varne::test

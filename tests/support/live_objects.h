@@ -6,27 +6,13 @@
 
 #include <optional>
 
-#ifndef _WIN32
 #include "platform/raster/live_objects.h"
-#endif
 
 namespace varne::test {
 
-#ifdef _WIN32
-// Windows tells one total of GDI objects; it is kept in `deviceContexts`,
-// the other kinds 0.
-struct LiveObjects {
-  int deviceContexts = 0;
-  int bitmaps = 0;
-  int brushes = 0;
-
-  int total() const { return deviceContexts + bitmaps + brushes; }
-  friend bool operator==(const LiveObjects&, const LiveObjects&) = default;
-};
-#else
-// The stand-in layer's own count of each kind.
+// The stand-in layer's count of each kind. Windows tells one total of GDI
+// objects, which is kept in `deviceContexts`, the other kinds 0.
 using LiveObjects = raster::LiveObjects;
-#endif
 
 // The count now, or nothing where the platform cannot tell (Wine answers
 // GetGuiResources with 0).

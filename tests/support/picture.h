@@ -101,8 +101,7 @@ inline Picture FromPixels(int w, int h, std::vector<std::uint32_t> displayOrder)
   return picture;
 }
 
-// A 32-bpp picture of words in a bottom-up section's memory order, and back:
-// for models written in memory coordinates.
+// A 32-bpp picture of words in a bottom-up section's memory order.
 inline Picture FromBottomUpWords(int w, int h, const std::vector<std::uint32_t>& words) {
   Picture picture(w, h);
   for (int y = 0; y < h; ++y) {
@@ -110,15 +109,6 @@ inline Picture FromBottomUpWords(int w, int h, const std::vector<std::uint32_t>&
     std::copy(row, row + w, picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * w);
   }
   return picture;
-}
-
-inline std::vector<std::uint32_t> BottomUpWords(const Picture& picture) {
-  std::vector<std::uint32_t> words;
-  words.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
-  for (int y = picture.height - 1; y >= 0; --y) {
-    for (int x = 0; x < picture.width; ++x) words.push_back(picture.at(x, y));
-  }
-  return words;
 }
 
 // Pixel words (0x00RRGGBB) and COLORREFs (0x00BBGGRR) in one notation for

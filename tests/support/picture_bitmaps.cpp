@@ -1,8 +1,6 @@
 #include "tests/support/picture_bitmaps.h"
 
 #include <algorithm>
-#include <cstring>
-#include <sstream>
 #include <string>
 
 #include "bmp_writer/dib_rows.h"
@@ -19,18 +17,22 @@ std::uint8_t* SectionRow(void* bits, const Picture& picture, int y) {
   return static_cast<std::uint8_t*>(bits) + memoryRow * BmpRowBytes(picture.width, picture.bitsPerPixel);
 }
 
+// Copies 32-bpp memory rows `stride` bytes apart, the first of them the
+// bottom display row unless `topDown`, into `picture`.
+void ReadRows(const void* bits, std::size_t stride, bool topDown, Picture& picture) {
+  for (int y = 0; y < picture.height; ++y) {
+    const std::size_t row = static_cast<std::size_t>(topDown ? y : picture.height - 1 - y);
+    const auto* words = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(bits) + row * stride);
+    std::copy(words, words + picture.width, &picture.at(0, y));
+  }
+}
+
 // Memory rows of a Dib32 run bottom-up.
 void WriteRows(const Dib32Pixels& memory, const Picture& picture) {
   for (int y = 0; y < picture.height; ++y) {
     DWORD* row = memory.words + std::size_t(picture.height - 1 - y) * picture.width;
     for (int x = 0; x < picture.width; ++x) row[x] = picture.at(x, y);
   }
-}
-
-std::string FormatOf(const Picture& picture) {
-  std::ostringstream text;
-  PrintTo(picture, &text);
-  return text.str();
 }
 
 }  // namespace
@@ -43,9 +45,9 @@ std::string FormatOf(const Picture& picture) {
            << " is " << expected.width << "x" << expected.height;
   }
   if (!SameFormat(actual, expected)) {
-    return ::testing::AssertionFailure() << actualText << " is a " << FormatOf(actual) << ", "
-                                         << expectedText << " a " << FormatOf(expected)
-                                         << " of another format";
+    return ::testing::AssertionFailure() << actualText << " is a " << ::testing::PrintToString(actual)
+                                         << ", " << expectedText << " a "
+                                         << ::testing::PrintToString(expected) << " of another format";
   }
   int differing = 0;
   int firstX = -1;
@@ -97,10 +99,7 @@ Picture WordsFromDib(HBITMAP dib) {
   if (!ReadDib32Pixels(dib, &memory)) return {};
   GdiFlush();
   Picture picture(memory.width, memory.height);
-  for (int y = 0; y < picture.height; ++y) {
-    const DWORD* row = memory.words + std::size_t(picture.height - 1 - y) * picture.width;
-    for (int x = 0; x < picture.width; ++x) picture.at(x, y) = row[x];
-  }
+  ReadRows(memory.words, 4 * std::size_t(memory.width), false, picture);
   return picture;
 }
 
@@ -115,15 +114,10 @@ Picture PictureFromSection(HBITMAP bitmap) {
   if (bitmap == nullptr || GetObjectA(bitmap, sizeof section, &section) != static_cast<int>(sizeof section) ||
       section.dsBm.bmBitsPixel != 32 || section.dsBm.bmBits == nullptr)
     return {};
+  // The platform reports every section's height as positive, top-down ones
+  // too, so the rows are read as a bottom-up section holds them.
   Picture picture(section.dsBm.bmWidth, section.dsBm.bmHeight);
-  const bool topDown = section.dsBmih.biHeight < 0;
-  const auto* bits = static_cast<const unsigned char*>(section.dsBm.bmBits);
-  for (int y = 0; y < picture.height; ++y) {
-    const int row = topDown ? y : picture.height - 1 - y;
-    const auto* words =
-        reinterpret_cast<const std::uint32_t*>(bits + std::size_t(row) * section.dsBm.bmWidthBytes);
-    std::copy(words, words + picture.width, picture.pixels.begin() + std::size_t(y) * picture.width);
-  }
+  ReadRows(section.dsBm.bmBits, std::size_t(section.dsBm.bmWidthBytes), false, picture);
   return picture;
 }
 
@@ -174,12 +168,7 @@ HBITMAP BitmapFromPicture(const Picture& picture) {
   }
   const LONG height = picture.topDown ? -picture.height : picture.height;
   const auto bitCount = static_cast<WORD>(picture.bitsPerPixel);
-  const bool packed = picture.bitsPerPixel == 16 || picture.bitsPerPixel == 32;
-  const bool ownMasks = packed && picture.masks != (picture.bitsPerPixel == 16 ? kMasks555 : kMasks32);
-  SectionHeaderWithColours info =
-      ownMasks ? SectionHeaderWithMasks(picture.width, height, bitCount,
-                                        {picture.masks[0], picture.masks[1], picture.masks[2]})
-               : SectionHeaderWithTable(picture.width, height, bitCount);
+  SectionHeaderWithColours info = SectionHeaderWithTable(picture.width, height, bitCount);
   std::copy_n(picture.colours.begin(), std::min<std::size_t>(picture.colours.size(), 256), info.colours);
   void* bits = nullptr;
   const HBITMAP bitmap = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -206,9 +195,7 @@ Picture PictureFromBitmap(HBITMAP bitmap, const Picture& like, HDC dc) {
   DIBSECTION section{};
   if (GetObjectA(bitmap, sizeof(section), &section) != static_cast<int>(sizeof(section))) return {};
   if (like.bitsPerPixel != 32) return {};
-  for (int y = 0; y < like.height; ++y) {
-    std::memcpy(&values.at(0, y), SectionRow(section.dsBm.bmBits, like, y), 4 * std::size_t(like.width));
-  }
+  ReadRows(section.dsBm.bmBits, 4 * std::size_t(like.width), like.topDown, values);
   return values;
 }
 

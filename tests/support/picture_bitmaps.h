@@ -38,8 +38,8 @@ Picture WordsFromDib(HBITMAP dib);
 // a raster operation is the platform's, so it is cleared.
 Picture PictureFromDib(HBITMAP dib);
 
-// Every word of any 32-bpp DIB section, top-down or bottom-up, all four
-// bytes as stored; empty when `bitmap` is not one.
+// Every word of any 32-bpp DIB section, all four bytes as stored, its rows
+// read as a bottom-up section holds them; empty when `bitmap` is not one.
 Picture PictureFromSection(HBITMAP bitmap);
 
 // A bottom-up BI_RGB 32-bpp section whose rows are exactly 4 x width bytes,
@@ -50,7 +50,8 @@ Picture ViewOfSection(HBITMAP section);
 Picture PictureFromMask(HBITMAP mask, int w, int h);
 
 // The platform bitmap holding `picture`: a CreateBitmap mask, or a section
-// of its depth, table and row order. None on failure.
+// of its depth, table and row order with the depth's own masks. None on
+// failure.
 HBITMAP BitmapFromPicture(const Picture& picture);
 
 // The values `bitmap` holds now, in the format of `like`, the picture it

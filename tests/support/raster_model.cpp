@@ -113,13 +113,6 @@ std::uint32_t ModelRawOf(const Picture& bitmap, COLORREF colour) {
          Pack(GetBValue(colour), bitmap.masks[2]);
 }
 
-bool ModelCanStoreInto(const Picture& bitmap) {
-  if (bitmap.monochrome || bitmap.bitsPerPixel <= 24) return true;
-  // Widening a colour into a channel of more than 8 bits has no one answer.
-  return std::all_of(bitmap.masks.begin(), bitmap.masks.end(),
-                     [](std::uint32_t mask) { return BitCount(mask) <= 8; });
-}
-
 bool ModelBitBlt(ModelDc& destination, std::int64_t x, std::int64_t y, std::int64_t width,
                  std::int64_t height, const ModelDc* source, std::int64_t sourceX,
                  std::int64_t sourceY, DWORD rop) {

@@ -35,8 +35,6 @@ struct ModelDc {
 };
 
 std::uint32_t ModelRawOf(const Picture& bitmap, COLORREF colour);
-// Whether the model knows how colours are stored into this bitmap.
-bool ModelCanStoreInto(const Picture& bitmap);
 
 // Results as the platform gives them; false where the call fails.
 bool ModelBitBlt(ModelDc& destination, std::int64_t x, std::int64_t y, std::int64_t width,

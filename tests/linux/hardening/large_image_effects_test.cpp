@@ -221,7 +221,7 @@ TEST_F(LargeImageEffects, RotateFortyFive) {
   ASSERT_NE(turned, nullptr);
   const TurnFrame frame = ModelTurnFrame(kSide, kSide, angle);
   ExpectSpots(turned, frame.width, frame.height, 0xFFFFFFFF, [&](std::int64_t x, std::int64_t y) {
-    const auto from = ModelTurnSource(frame, angle, kSide, kSide, frame.height - 1 - y, x);
+    const auto from = ModelTurnSource(frame, kSide, kSide, frame.height - 1 - y, x);
     return from ? Photo(from->first, kSide - 1 - from->second) : 0x00C0C0C0u;
   });
   ExpectSpots(photo_, kSide, kSide, 0xFFFFFFFF, Photo);
