@@ -1,6 +1,7 @@
 #include "tests/support/picture_bitmaps.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "bmp_writer/dib_rows.h"
@@ -11,19 +12,17 @@ namespace varne::test {
 
 namespace {
 
-// Where display row y of a section made from or read like `picture` lies.
-std::uint8_t* SectionRow(void* bits, const Picture& picture, int y) {
+// How far into a section made from or read like `picture` display row y lies.
+std::size_t SectionRowOffset(const Picture& picture, int y) {
   const std::size_t memoryRow = static_cast<std::size_t>(picture.topDown ? y : picture.height - 1 - y);
-  return static_cast<std::uint8_t*>(bits) + memoryRow * BmpRowBytes(picture.width, picture.bitsPerPixel);
+  return memoryRow * BmpRowBytes(picture.width, picture.bitsPerPixel);
 }
 
-// Copies 32-bpp memory rows `stride` bytes apart, the first of them the
-// bottom display row unless `topDown`, into `picture`.
-void ReadRows(const void* bits, std::size_t stride, bool topDown, Picture& picture) {
+// Copies the rows of a 32-bpp section laid out as `picture` says into it.
+void ReadRows(const void* bits, Picture& picture) {
   for (int y = 0; y < picture.height; ++y) {
-    const std::size_t row = static_cast<std::size_t>(topDown ? y : picture.height - 1 - y);
-    const auto* words = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(bits) + row * stride);
-    std::copy(words, words + picture.width, &picture.at(0, y));
+    std::memcpy(&picture.at(0, y), static_cast<const std::uint8_t*>(bits) + SectionRowOffset(picture, y),
+                4 * std::size_t(picture.width));
   }
 }
 
@@ -99,7 +98,7 @@ Picture WordsFromDib(HBITMAP dib) {
   if (!ReadDib32Pixels(dib, &memory)) return {};
   GdiFlush();
   Picture picture(memory.width, memory.height);
-  ReadRows(memory.words, 4 * std::size_t(memory.width), false, picture);
+  ReadRows(memory.words, picture);
   return picture;
 }
 
@@ -114,10 +113,8 @@ Picture PictureFromSection(HBITMAP bitmap) {
   if (bitmap == nullptr || GetObjectA(bitmap, sizeof section, &section) != static_cast<int>(sizeof section) ||
       section.dsBm.bmBitsPixel != 32 || section.dsBm.bmBits == nullptr)
     return {};
-  // The platform reports every section's height as positive, top-down ones
-  // too, so the rows are read as a bottom-up section holds them.
   Picture picture(section.dsBm.bmWidth, section.dsBm.bmHeight);
-  ReadRows(section.dsBm.bmBits, std::size_t(section.dsBm.bmWidthBytes), false, picture);
+  ReadRows(section.dsBm.bmBits, picture);
   return picture;
 }
 
@@ -174,9 +171,8 @@ HBITMAP BitmapFromPicture(const Picture& picture) {
   const HBITMAP bitmap = CreateDIBSection(nullptr, info.info(), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap == nullptr) return nullptr;
   for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      PutRowValue(SectionRow(bits, picture, y), picture.bitsPerPixel, x, picture.at(x, y));
-    }
+    std::uint8_t* row = static_cast<std::uint8_t*>(bits) + SectionRowOffset(picture, y);
+    for (int x = 0; x < picture.width; ++x) PutRowValue(row, picture.bitsPerPixel, x, picture.at(x, y));
   }
   return bitmap;
 }
@@ -195,7 +191,7 @@ Picture PictureFromBitmap(HBITMAP bitmap, const Picture& like, HDC dc) {
   DIBSECTION section{};
   if (GetObjectA(bitmap, sizeof(section), &section) != static_cast<int>(sizeof(section))) return {};
   if (like.bitsPerPixel != 32) return {};
-  ReadRows(section.dsBm.bmBits, 4 * std::size_t(like.width), like.topDown, values);
+  ReadRows(section.dsBm.bmBits, values);
   return values;
 }
 
